@@ -1,0 +1,3 @@
+#include "widgets/Application.h"
+
+int main(int argc, char** argv) { return zelto::widgets::runDesktop(argc, argv); }

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace zelto::shell {
+
+/// Entry of zelto-cli: the checker for terminals, scripts and monitoring systems.
+int runCli(int argc, char** argv);
+
+}  // namespace zelto::shell

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace zelto::ui {
+
+/// A list of callbacks, run in the order they were connected on every emit().
+class Signal {
+public:
+    void connect(std::function<void()> slot) { slots_.push_back(std::move(slot)); }
+    void emit() const {
+        for (const auto& slot : slots_) slot();
+    }
+
+private:
+    std::vector<std::function<void()>> slots_;
+};
+
+}  // namespace zelto::ui
