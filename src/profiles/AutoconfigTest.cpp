@@ -34,12 +34,16 @@ void AutoconfigTest(ProfileContext& c, int row) {
         const netparams::Snapshot& n = c.net.snapshot();
         int count = 0;
         if (name == "gateway") {
-            for (int f = 1; f <= 3; ++f) item(f) = kBlank;
+            for (int f = 1; f <= 3; ++f)
+                item(f) = kBlank;
             for (int a = 1; a <= 3; ++a) {
-                if (!hasAddress(n, a)) continue;
+                if (!hasAddress(n, a))
+                    continue;
                 for (int g = 1; g <= 3; ++g) {
-                    if (n.AdapterGateways[a][g] == kBlank) continue;
-                    if (count < MaxItemField) item(++count) = n.AdapterGateways[a][g];
+                    if (n.AdapterGateways[a][g] == kBlank)
+                        continue;
+                    if (count < MaxItemField)
+                        item(++count) = n.AdapterGateways[a][g];
                     s.Learnt = true;
                 }
             }
@@ -67,9 +71,9 @@ void AutoconfigTest(ProfileContext& c, int row) {
     } else {
         const std::string title = "Learn&Save for test " + displayName;
         if (s.Learnt) {
-            c.prompt.ask("Zelto has learnt IP addresse(s) for test #" + displayName + " for " +
-                             s.FilePath,
-                         ui::Buttons::Ok, title);
+            c.prompt.ask(
+                "Zelto has learnt IP addresse(s) for test #" + displayName + " for " + s.FilePath,
+                ui::Buttons::Ok, title);
         } else {
             c.prompt.ask("Zelto was unable to learn the IP address for test #" + displayName +
                              " for " + s.FilePath,

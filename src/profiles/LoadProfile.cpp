@@ -10,7 +10,8 @@ namespace {
 
 void resetSlot(TestTable& t, int slot) {
     for (int row = 0; row <= MaxTestRow; ++row) {
-        for (int f = 0; f < MessageField; ++f) t.at(slot, row, f) = kBlank;
+        for (int f = 0; f < MessageField; ++f)
+            t.at(slot, row, f) = kBlank;
         t.at(slot, row, MessageField) = kNoMessage;
     }
     t.at(slot, 0, 0) = "1) Loop Back";
@@ -20,7 +21,8 @@ void resetSlot(TestTable& t, int slot) {
 
 std::string trimSpaces(const std::string& line) {
     std::size_t b = line.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
+    if (b == std::string::npos)
+        return {};
     std::size_t e = line.find_last_not_of(' ');
     return line.substr(b, e - b + 1);
 }
@@ -48,9 +50,11 @@ void LoadProfile(ProfileContext& c) {
     bool problem = false;
 
     ReadLinesResult file = readLines(s.FilePath);
-    if (file.error) failLoad(c, *file.error);
+    if (file.error)
+        failLoad(c, *file.error);
     const auto& lines = file.lines;
-    if (lines.size() < 2) failLoad(c, {msg::kPastEndNumber, msg::kPastEnd});
+    if (lines.size() < 2)
+        failLoad(c, {msg::kPastEndNumber, msg::kPastEnd});
     s.Table.at(slot, 0, 4) = lines[1];
 
     for (std::size_t i = 2; i < lines.size(); ++i) {
@@ -58,10 +62,12 @@ void LoadProfile(ProfileContext& c) {
         if (isHeader(line)) {
             itemCount = 0;
             ++testCount;
-            if (testCount > MaxTestRow) failLoad(c, {msg::kOutOfRangeNumber, msg::kOutOfRange});
+            if (testCount > MaxTestRow)
+                failLoad(c, {msg::kOutOfRangeNumber, msg::kOutOfRange});
             s.Table.at(slot, testCount, 0) =
                 std::to_string(testCount + 1) + ") " + line.substr(1, line.size() - 2);
-            if (++i >= lines.size()) failLoad(c, {msg::kPastEndNumber, msg::kPastEnd});
+            if (++i >= lines.size())
+                failLoad(c, {msg::kPastEndNumber, msg::kPastEnd});
             s.Table.at(slot, testCount, MessageField) = lines[i];
             continue;
         }
@@ -71,7 +77,8 @@ void LoadProfile(ProfileContext& c) {
             break;
         }
         s.Table.at(slot, testCount, itemCount) = line;
-        if (lower(line) == "learn&save") AutoconfigTest(c, testCount);
+        if (lower(line) == "learn&save")
+            AutoconfigTest(c, testCount);
     }
 
     if (problem) {
@@ -80,11 +87,12 @@ void LoadProfile(ProfileContext& c) {
         c.end.end(1);
     }
     if (s.Learnt) {
-        ui::Answer a = c.prompt.ask(
-            "Zelto has learnt and loaded some of your basic network parameters for " +
-                s.FilePath + ".  Do you want to permanently save these values?",
-            ui::Buttons::YesNo, "Update " + s.FilePath);
-        if (a == ui::Answer::Yes) SaveProfileFile(c);
+        ui::Answer a =
+            c.prompt.ask("Zelto has learnt and loaded some of your basic network parameters for " +
+                             s.FilePath + ".  Do you want to permanently save these values?",
+                         ui::Buttons::YesNo, "Update " + s.FilePath);
+        if (a == ui::Answer::Yes)
+            SaveProfileFile(c);
     }
     ShowTestSetup(c, s.OfficeIndex);
     c.w.Banner.setText("Configured by " + s.Table.at(s.OfficeIndex, 0, 4));

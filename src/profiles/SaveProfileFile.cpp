@@ -11,12 +11,14 @@ std::string profileText(const Session& s) {
     std::string out = "[Configured By]\r\n" + s.Table.at(slot, 0, 4) + "\r\n";
     for (int row = 1; row <= MaxTestRow; ++row) {
         const std::string& name = s.Table.at(slot, row, 0);
-        if (name == kBlank) break;
+        if (name == kBlank)
+            break;
         out += "[" + bareName(name) + "]\r\n";
         out += s.Table.at(slot, row, MessageField) + "\r\n";
         for (int f = 1; f <= MaxItemField; ++f) {
             const std::string& item = s.Table.at(slot, row, f);
-            if (item == kBlank) break;
+            if (item == kBlank)
+                break;
             out += item + "\r\n";
         }
     }
@@ -31,7 +33,8 @@ void SaveProfileFile(ProfileContext& c) {
     ui::Answer a = c.prompt.ask("Do you want to update the contents of the " + s.FilePath +
                                     " configuration file.  This is permanent. ",
                                 ui::Buttons::YesNo, "Save to File");
-    if (a != ui::Answer::Yes) return;
+    if (a != ui::Answer::Yes)
+        return;
     std::optional<FileError> error;
     {
         ui::BusyPointer busy(c.prompt);

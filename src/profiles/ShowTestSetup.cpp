@@ -56,7 +56,8 @@ void ShowTestSetup(ProfileContext& c, int index) {
     s.TestCount = 0;
     for (int row = 0; row <= MaxTestRow; ++row) {
         const std::string& name = s.Table.at(slot, row, 0);
-        if (name == kBlank) break;
+        if (name == kBlank)
+            break;
         ++s.TestCount;
         w.Test[row].setVisible(true);
         w.Test[row].setValue(true);
@@ -64,7 +65,8 @@ void ShowTestSetup(ProfileContext& c, int index) {
         std::string tip;
         for (int f = 1; f <= 3; ++f) {
             const std::string& item = s.Table.at(slot, row, f);
-            if (item != kBlank) tip += item + "  ";
+            if (item != kBlank)
+                tip += item + "  ";
         }
         w.Test[row].setToolTip(tip);
         w.Status[row].setVisible(true);

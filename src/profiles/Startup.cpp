@@ -20,7 +20,8 @@ int CheckExeName(const std::string& exePath, ui::Prompter& prompt, ui::ProgramEn
                  const std::function<void()>& runInstaller) {
     std::string name = baseName(exePath);
     std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    if (dot != std::string::npos && dot > 0)
+        name.resize(dot);
     name = lower(name);
     if (name == "setup") {
         if (prompt.ask("Do you want to install Zelto (No ends the program)", ui::Buttons::YesNo,
@@ -30,7 +31,8 @@ int CheckExeName(const std::string& exePath, ui::Prompter& prompt, ui::ProgramEn
         runInstaller();
         return 1;
     }
-    if (name == "zelto") return 0;
+    if (name == "zelto")
+        return 0;
     prompt.tell(kWrongNameText);
     end.end(1);
 }

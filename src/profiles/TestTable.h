@@ -18,13 +18,13 @@ inline constexpr const char* kNoMessage = " ";
 /// Text values by profile slot (0 Out of Office, 1 In Office, 2 never used), row (0 Loop Back,
 /// 1-7 tests) and field (0 display name, 1-4 items, 5 message; row 0 field 4 the banner).
 class TestTable {
-public:
+  public:
     std::string& at(int slot, int row, int field) { return cells_.at(slot).at(row).at(field); }
     const std::string& at(int slot, int row, int field) const {
         return cells_.at(slot).at(row).at(field);
     }
 
-private:
+  private:
     std::array<std::array<std::array<std::string, MessageField + 1>, MaxTestRow + 1>, SlotCount>
         cells_{};
 };

@@ -84,11 +84,18 @@ inline FrmMainControls::FrmMainControls() {
         "of help.txt");
     OfficeOption.toolTips = {"Change to Out Of Office Tests", "Change to In Office Tests"};
     Test[0].setCaption("1)  LoopBack");
-    for (std::size_t r = 1; r < Test.size(); ++r) Test[r].setCaption("Test" + std::to_string(r));
+    for (std::size_t r = 1; r < Test.size(); ++r)
+        Test[r].setCaption("Test" + std::to_string(r));
     AllTests.setToolTip("Check all tests");
     CoreTests.setToolTip("Check all tests");
-    for (auto& s : Status) s.setText("Not run");
-    for (auto& h : Help1) h.setToolTip("Help");
+    for (auto& s : Status)
+        s.setText("Not run");
+    for (auto& h : Help1)
+        h.setToolTip("Help");
+    // The ticks and crosses speak only once there is something to say about the PC.
+    IP_Check.setVisible(false);
+    Adapter_check.setVisible(false);
+    Adapter_cross.setVisible(false);
     Continuous.setToolTip(
         "If checked, tests will repeat after the designated number of seconds until stop is "
         "pressed");

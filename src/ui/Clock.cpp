@@ -50,11 +50,15 @@ std::string timePattern() {
 // year always has four digits so logs stay unambiguous.
 std::string generalDate(const std::tm& t) {
     std::string date = nl_langinfo(D_FMT);
-    if (date.empty()) date = "%m/%d/%Y";
-    for (std::size_t i = 0; (i = date.find("%y", i)) != std::string::npos; i += 2) date[i + 1] = 'Y';
+    if (date.empty())
+        date = "%m/%d/%Y";
+    for (std::size_t i = 0; (i = date.find("%y", i)) != std::string::npos; i += 2)
+        date[i + 1] = 'Y';
     return localeFormat(date + " " + timePattern(), t);
 }
 
-std::string timeOfDay(const std::tm& t) { return localeFormat(timePattern(), t); }
+std::string timeOfDay(const std::tm& t) {
+    return localeFormat(timePattern(), t);
+}
 
 }  // namespace zelto::ui

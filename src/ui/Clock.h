@@ -7,23 +7,23 @@ namespace zelto::ui {
 
 /// The wall clock, in local time.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual std::tm localNow() const = 0;
 };
 
 class SystemClock : public Clock {
-public:
+  public:
     std::tm localNow() const override;
 };
 
 class FixedClock : public Clock {
-public:
+  public:
     explicit FixedClock(std::tm t) : t_(t) {}
     std::tm localNow() const override { return t_; }
     void set(std::tm t) { t_ = t; }
 
-private:
+  private:
     std::tm t_;
 };
 

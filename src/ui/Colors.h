@@ -20,6 +20,8 @@ inline constexpr Color kDarkRed = 0x0000C0;
 /// The system's button-text colour: a system colour index, resolved by the widget layer.
 inline constexpr Color kButtonText = 0x80000012;
 
-inline constexpr bool isSystemColor(Color c) { return (c & 0x80000000U) != 0; }
+inline constexpr bool isSystemColor(Color c) {
+    return (c & 0x80000000U) != 0;
+}
 
 }  // namespace zelto::ui

@@ -8,7 +8,7 @@ namespace zelto::ui {
 
 /// How logic on the UI thread lets events be served while it waits for work done elsewhere.
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
     /// Serves the events that are pending now, without waiting.
     virtual void processPending() = 0;
@@ -22,7 +22,7 @@ public:
 
 /// A pump with no events to serve: waitUntil sleeps until woken. For headless runs and tests.
 class BlockingPump : public EventPump {
-public:
+  public:
     void processPending() override {}
     void waitUntil(const std::function<bool()>& done) override {
         std::unique_lock lock(mutex_);
@@ -36,7 +36,7 @@ public:
         cv_.notify_all();
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable cv_;
     bool woken_ = false;

@@ -6,20 +6,20 @@ namespace zelto::ui {
 
 /// Ends the program. Nothing after a call to end() runs.
 class ProgramEnd {
-public:
+  public:
     virtual ~ProgramEnd() = default;
     [[noreturn]] void end(int status) {
         doEnd(status);
         std::abort();  // an implementation that returned would break the promise above
     }
 
-protected:
+  protected:
     virtual void doEnd(int status) = 0;
 };
 
 /// Leaves the process with `status`.
 class ExitProgramEnd : public ProgramEnd {
-protected:
+  protected:
     void doEnd(int status) override;
 };
 
@@ -29,7 +29,7 @@ struct ProgramEnded {
 };
 
 class ThrowingProgramEnd : public ProgramEnd {
-protected:
+  protected:
     void doEnd(int status) override { throw ProgramEnded{status}; }
 };
 

@@ -14,7 +14,7 @@ enum class Answer { Ok, Yes, No };
 
 /// Message boxes, the busy pointer and the beep: everything that talks to the user out of band.
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     /// Shows `text` and waits for the answer; Ok boxes answer Answer::Ok.
     virtual Answer ask(const std::string& text, Buttons buttons, const std::string& title) = 0;
@@ -34,11 +34,13 @@ struct Message {
 
 /// Records every message and answers Yes/No questions from a script (No when it runs dry).
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     Answer ask(const std::string& text, Buttons buttons, const std::string& title) override {
         messages.push_back({title, text, buttons});
-        if (buttons == Buttons::Ok) return Answer::Ok;
-        if (answers.empty()) return Answer::No;
+        if (buttons == Buttons::Ok)
+            return Answer::Ok;
+        if (answers.empty())
+            return Answer::No;
         Answer a = answers.front();
         answers.pop_front();
         return a;
@@ -54,13 +56,13 @@ public:
 
 /// Shows the hourglass for the lifetime of the guard, whatever way the scope is left.
 class BusyPointer {
-public:
+  public:
     explicit BusyPointer(Prompter& p) : p_(p) { p_.setBusy(true); }
     ~BusyPointer() { p_.setBusy(false); }
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
 
-private:
+  private:
     Prompter& p_;
 };
 

@@ -6,15 +6,16 @@
 
 namespace zelto::ui {
 
-/// A list of callbacks, run in the order they were connected on every emit().
+/// A list of callbacks, run in the order they were connected on every notify().
 class Signal {
-public:
+  public:
     void connect(std::function<void()> slot) { slots_.push_back(std::move(slot)); }
-    void emit() const {
-        for (const auto& slot : slots_) slot();
+    void notify() const {
+        for (const auto& slot : slots_)
+            slot();
     }
 
-private:
+  private:
     std::vector<std::function<void()>> slots_;
 };
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "profiles/Session.h"
+#include "shell/FrmMainControls.h"
+
+namespace zelto::run {
+
+/// The check boxes that choose which rows run, and the two exclusive beep options.
+class TestSelection {
+  public:
+    TestSelection(shell::FrmMainControls& w, const profiles::Session& s) : w_(w), s_(s) {}
+
+    void AllTests_Click();
+    void CoreTests_Click();
+    void Test_Click(int row);
+    void BeepifPassed_Click();
+    void BeepIfFailed_Click();
+
+  private:
+    shell::FrmMainControls& w_;
+    const profiles::Session& s_;
+};
+
+}  // namespace zelto::run

@@ -1,0 +1,318 @@
+#include "widgets/MainWindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "widgets/Binding.h"
+#include "widgets/Dial.h"
+
+namespace zelto::widgets {
+
+namespace {
+
+QLineEdit* readOnlyBox(QWidget* parent, int width = 0) {
+    auto* e = new QLineEdit(parent);
+    e->setReadOnly(true);
+    e->setFocusPolicy(Qt::NoFocus);
+    if (width > 0)
+        e->setFixedWidth(width);
+    return e;
+}
+
+QToolButton* pictureButton(QWidget* parent, const char* picture) {
+    auto* b = new QToolButton(parent);
+    b->setIcon(QIcon(picture));
+    b->setAutoRaise(true);
+    b->setIconSize({16, 16});
+    return b;
+}
+
+QLabel* picture(QWidget* parent, const char* path) {
+    auto* l = new QLabel(parent);
+    l->setPixmap(QIcon(path).pixmap(16, 16));
+    return l;
+}
+
+QLabel* boldLabel(QWidget* parent) {
+    auto* l = new QLabel(parent);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(shell::FrmMain& model) : m_(model) {
+    auto& c = m_.c;
+    auto* central = new QWidget(this);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(10, 10, 10, 8);
+    outer->setSpacing(8);
+
+    auto* banner = readOnlyBox(central);
+    banner->setStyleSheet("QLineEdit { background: palette(window); color: #555; border: none; }");
+    bind(banner, c.Banner);
+    outer->addWidget(banner);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(buildTestGrid(), 1);
+    top->addWidget(buildOptions());
+    outer->addLayout(top);
+    outer->addWidget(buildResults(), 1);
+    outer->addWidget(buildAddressBar());
+    setCentralWidget(central);
+
+    popup_ = new QMenu("Popup", this);
+    for (ui::MenuItem* item : {&c.mnuStart, &c.mnuStop, &c.mnuShow, &c.mnuExit}) {
+        bind(popup_->addAction(QString()), *item);
+    }
+    bind(this, c.Timer1);
+    bind(this, c.Timer2);
+    bindWindow();
+    resize(820, 640);
+}
+
+QWidget* MainWindow::buildTestGrid() {
+    auto& c = m_.c;
+    auto* frame = new QGroupBox(this);  // FrameHelpDesk: no caption
+    auto* grid = new QGridLayout(frame);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(4);
+
+    auto* heads = std::array<ui::Label*, 3>{&c.Label1, &c.Label2, &c.Pass}.data();
+    for (int i = 0; i < 3; ++i) {
+        auto* l = boldLabel(frame);
+        bind(l, *heads[i]);
+        grid->addWidget(l, 0, i);
+    }
+    auto* runNumber = readOnlyBox(frame, 52);
+    runNumber->setAlignment(Qt::AlignRight);
+    bind(runNumber, c.Passes[10]);
+    grid->addWidget(runNumber, 1, 2);
+
+    for (int r = 0; r < 8; ++r) {
+        auto* test = new QCheckBox(frame);
+        bind(test, c.Test[r]);
+        grid->addWidget(test, r + 2, 0);
+        auto* status = readOnlyBox(frame, 150);
+        bind(status, c.Status[r]);
+        grid->addWidget(status, r + 2, 1);
+        auto* passes = readOnlyBox(frame, 52);
+        passes->setAlignment(Qt::AlignRight);
+        bind(passes, c.Passes[r]);
+        grid->addWidget(passes, r + 2, 2);
+        auto* help = pictureButton(frame, ":/pictures/cross.svg");
+        bind(help, c.Help1[r], false);
+        grid->addWidget(help, r + 2, 3);
+    }
+    auto* selectors = new QHBoxLayout;
+    auto* all = new QCheckBox(frame);
+    QFont bold = all->font();
+    bold.setBold(true);
+    all->setFont(bold);
+    bind(all, c.AllTests);
+    auto* core = new QCheckBox(frame);
+    bind(core, c.CoreTests);
+    selectors->addWidget(all);
+    selectors->addWidget(core);
+    selectors->addStretch();
+    grid->addLayout(selectors, 10, 0, 1, 4);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(11, 1);
+    return frame;
+}
+
+QWidget* MainWindow::buildOptions() {
+    auto& c = m_.c;
+    auto* panel = new QWidget(this);
+    auto* col = new QVBoxLayout(panel);
+    col->setContentsMargins(0, 0, 0, 0);
+
+    auto* run = new QPushButton(panel);
+    run->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    run->setDefault(true);
+    bind(run, c.RunTests);
+    auto* stop = new QPushButton(panel);
+    stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    bind(stop, c.btnStopTest);
+    auto* runRow = new QHBoxLayout;
+    runRow->addWidget(run);
+    runRow->addWidget(stop);
+    col->addLayout(runRow);
+
+    auto* status = readOnlyBox(panel);
+    status->setAlignment(Qt::AlignCenter);
+    status->setStyleSheet("QLineEdit { background: white; font-weight: bold; }");
+    bind(status, c.TestStatus);
+    col->addWidget(status);
+
+    auto* office = new QGroupBox(panel);
+    auto* officeRow = new QHBoxLayout(office);
+    c.OfficeFrame.changed.connect(
+        [office, &c] { office->setTitle(QString::fromStdString(c.OfficeFrame.text())); });
+    office->setTitle(QString::fromStdString(c.OfficeFrame.text()));
+    for (int i = 0; i < 2; ++i) {
+        auto* option = new QRadioButton(office);
+        bind(option, c.OfficeOption, i);
+        officeRow->addWidget(option);
+    }
+    col->addWidget(office);
+
+    auto* every = new QHBoxLayout;
+    auto* continuous = new QCheckBox(panel);
+    bind(continuous, c.Continuous);
+    auto* interval = new QLineEdit(panel);
+    interval->setMaxLength(2);
+    interval->setFixedWidth(34);
+    interval->setAlignment(Qt::AlignRight);
+    bind(interval, c.RunInterval);
+    auto* seconds = new QLabel(panel);
+    bind(seconds, c.Label5);
+    every->addWidget(continuous);
+    every->addWidget(interval);
+    every->addWidget(seconds);
+    every->addWidget(new Dial(c.RotCircle, c.RotLine, panel));
+    every->addStretch();
+    col->addLayout(every);
+
+    for (ui::CheckBox* box : {&c.ContinuousLog, &c.ErrorsOnly, &c.TimeStamps, &c.SimpleMessage,
+                              &c.BeepIfFailed, &c.BeepifPassed}) {
+        auto* w = new QCheckBox(panel);
+        bind(w, *box);
+        col->addWidget(w);
+    }
+    col->addStretch();
+    auto* configure = new QPushButton(panel);
+    configure->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    bind(configure, c.DisplayTestSetup);
+    auto* guide = new QPushButton(panel);
+    guide->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    bind(guide, c.Open_UserGuide);
+    auto* params = new QPushButton(panel);
+    params->setIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
+    bind(params, c.NetParms);
+    for (QPushButton* b : {configure, guide, params})
+        col->addWidget(b);
+    panel->setFixedWidth(250);
+    return panel;
+}
+
+QWidget* MainWindow::buildResults() {
+    auto& c = m_.c;
+    auto* panel = new QWidget(this);
+    auto* col = new QVBoxLayout(panel);
+    col->setContentsMargins(0, 0, 0, 0);
+    auto* head = new QHBoxLayout;
+    auto* label = new QLabel(panel);
+    bind(label, c.Label3);
+    head->addWidget(label);
+    head->addStretch();
+    auto* clear = new QPushButton(panel);
+    bind(clear, c.btnClearResults);
+    auto* log = new QPushButton(panel);
+    log->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    bind(log, c.PrintLog2);
+    head->addWidget(clear);
+    head->addWidget(log);
+    col->addLayout(head);
+    auto* results = new QPlainTextEdit(panel);
+    results->setReadOnly(true);
+    results->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    results->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    results->setMinimumHeight(160);
+    bind(results, c.Results1);
+    col->addWidget(results);
+    return panel;
+}
+
+QWidget* MainWindow::buildAddressBar() {
+    auto& c = m_.c;
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* label4 = new QLabel(bar);
+    bind(label4, c.Label4);
+    auto* ip = new QLabel(bar);
+    bind(ip, c.current_ip);
+    auto* tick = picture(bar, ":/pictures/tick.svg");
+    bindVisibility(tick, c.IP_Check);
+    auto* help = pictureButton(bar, ":/pictures/cross.svg");
+    bind(help, c.Help1[8], false);
+    row->addWidget(label4);
+    row->addWidget(ip);
+    row->addWidget(tick);
+    row->addWidget(help);
+    row->addStretch();
+    auto* adapterLabel = new QLabel(bar);
+    bind(adapterLabel, c.Adapter_status_lbl);
+    auto* adapter = new QLabel(bar);
+    bind(adapter, c.Adapter_status);
+    auto* check = picture(bar, ":/pictures/tick.svg");
+    bindVisibility(check, c.Adapter_check);
+    auto* cross = picture(bar, ":/pictures/cross.svg");
+    bindVisibility(cross, c.Adapter_cross);
+    row->addWidget(adapterLabel);
+    row->addWidget(adapter);
+    row->addWidget(check);
+    row->addWidget(cross);
+    return bar;
+}
+
+void MainWindow::bindWindow() {
+    ui::Window& w = m_.c.window;
+    auto sync = [this, &w] {
+        setWindowTitle(QString::fromStdString(w.caption()));
+        if (w.icon() != 0) {
+            setWindowIcon(QIcon(QString(":/icons/%1.svg").arg(w.icon())));
+        } else {
+            setWindowIcon(QIcon(":/icons/zelto.svg"));
+        }
+        Qt::WindowStates wanted = Qt::WindowNoState;
+        if (w.state() == ui::WindowState::Minimised)
+            wanted = Qt::WindowMinimized;
+        if (w.state() == ui::WindowState::Maximised)
+            wanted = Qt::WindowMaximized;
+        if (windowState() != wanted)
+            setWindowState(wanted);
+        if (isVisible() != w.visible())
+            setVisible(w.visible());
+    };
+    w.changed.connect(sync);
+    sync();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    ui::WindowState s = ui::WindowState::Normal;
+    if (windowState() & Qt::WindowMinimized) {
+        s = ui::WindowState::Minimised;
+    } else if (windowState() & Qt::WindowMaximized) {
+        s = ui::WindowState::Maximised;
+    }
+    m_.c.window.setState(s);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();  // the model decides: it saves the settings and ends the program
+    m_.Form_Unload();
+}
+
+}  // namespace zelto::widgets

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "netparams/NetParamsGatherer.h"
+#include "probes/NetworkServices.h"
+
+namespace zelto::test {
+
+/// Probes with scripted answers. Unknown addresses fail; unknown names resolve to "".
+class FakeNetworkServices : public probes::NetworkServices {
+  public:
+    probes::PingResult ping(const std::string& dotted, std::stop_token stop) override {
+        record("ping " + dotted);
+        waitOrStop(delay, stop);
+        auto it = pings.find(dotted);
+        if (it != pings.end())
+            return it->second;
+        return {11010, "800 ms", std::nullopt};
+    }
+    std::string getIPFromHostName(const std::string& name, std::stop_token /*stop*/) override {
+        record("lookup " + name);
+        auto it = names.find(name);
+        return it == names.end() ? std::string() : it->second;
+    }
+    probes::ConnectResult connect(const std::string& dotted, int port,
+                                  std::stop_token stop) override {
+        const std::string key = dotted + ":" + std::to_string(port);
+        record("connect " + key);
+        auto it = connects.find(key);
+        std::chrono::milliseconds wait = it == connects.end() ? delay : it->second.second;
+        if (!waitOrStop(wait, stop))
+            return probes::ConnectResult::Cancelled;
+        return it == connects.end() ? probes::ConnectResult::Failed : it->second.first;
+    }
+
+    /// A ping that answers "Hello World" in `ms` milliseconds.
+    void answers(const std::string& dotted, int ms = 0) {
+        pings[dotted] = {0, std::to_string(ms) + " ms", true};
+    }
+    void listens(const std::string& dotted, int port,
+                 std::chrono::milliseconds after = std::chrono::milliseconds(0)) {
+        connects[dotted + ":" + std::to_string(port)] = {probes::ConnectResult::Connected, after};
+    }
+    void hangs(const std::string& dotted, int port, std::chrono::milliseconds limit) {
+        connects[dotted + ":" + std::to_string(port)] = {probes::ConnectResult::Failed, limit};
+    }
+    std::vector<std::string> calls() {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+
+    std::map<std::string, probes::PingResult> pings;
+    std::map<std::string, std::pair<probes::ConnectResult, std::chrono::milliseconds>> connects;
+    std::map<std::string, std::string> names{{" ", "192.0.2.10"}};
+    std::chrono::milliseconds delay{0};
+
+  private:
+    void record(std::string call) {
+        std::lock_guard lock(mutex_);
+        calls_.push_back(std::move(call));
+    }
+    // Sleeps in small slices so a stop request is honoured quickly; false when stopped.
+    static bool waitOrStop(std::chrono::milliseconds total, const std::stop_token& stop) {
+        auto end = std::chrono::steady_clock::now() + total;
+        while (std::chrono::steady_clock::now() < end) {
+            if (stop.stop_requested())
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return !stop.stop_requested();
+    }
+
+    std::mutex mutex_;
+    std::vector<std::string> calls_;
+};
+
+/// A gatherer whose snapshot the test sets; it records every call's mode.
+class FakeGatherer : public netparams::NetParamsGatherer {
+  public:
+    void GatherNetParams(const std::string& mode, bool explanation) override {
+        modes.push_back(mode);
+        explanations.push_back(explanation);
+    }
+    const netparams::Snapshot& snapshot() const override { return snap; }
+
+    /// Gives adapter `a` one address, `gateways`, and DHCP from `dhcpServer` when not empty.
+    void adapter(int a, const std::string& ip, const std::vector<std::string>& gateways = {},
+                 const std::string& dhcpServer = "") {
+        snap.AdapterIPs[a][0] = ip.empty() ? "0" : "1";
+        snap.AdapterIPs[a][1] = ip.empty() ? netparams::kBlank : ip;
+        for (int g = 1; g <= 4; ++g) {
+            snap.AdapterGateways[a][g] = g <= static_cast<int>(gateways.size())
+                                             ? gateways[g - 1]
+                                             : std::string(netparams::kBlank);
+        }
+        snap.AdapterGateways[a][0] = std::to_string(gateways.size());
+        if (!dhcpServer.empty()) {
+            snap.AdapterDhcp[a] = "Enabled";
+            snap.AdapterDhcpServer[a] = dhcpServer;
+        }
+    }
+
+    netparams::Snapshot snap;
+    std::vector<std::string> modes;
+    std::vector<bool> explanations;
+};
+
+}  // namespace zelto::test
