@@ -1,0 +1,27 @@
+#pragma once
+
+#include <stop_token>
+#include <string>
+
+#include "probes/linux/SocketCalls.h"
+
+namespace zelto::probes {
+
+/// Name to dotted IPv4 address, and this PC's own address.
+class HostLookup {
+  public:
+    explicit HostLookup(SocketCalls& calls) : calls_(calls) {}
+
+    /// The first IPv4 address of `name` (trimmed of spaces, cut to 255 characters) as dotted
+    /// text; " " is this PC; "" on any failure or when stopped.
+    std::string getIPFromHostName(const std::string& name, std::stop_token stop);
+
+    /// The address the kernel would send from on the default route, else the first
+    /// non-loopback IPv4 address of an interface that is up, else "127.0.0.1".
+    std::string thisPcAddress();
+
+  private:
+    SocketCalls& calls_;
+};
+
+}  // namespace zelto::probes
