@@ -1,0 +1,65 @@
+#include "shell/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include "support/MainFixture.h"
+
+namespace zelto::shell {
+namespace {
+
+struct SettingsTest : test::MainFixture {
+    void SetUp() override {
+        writeProfile("OutofOffice.ini",
+                     {"h", "Out", "[Gateway]", "m", "10.0.0.1", "[DNS]", "m", "10.0.0.2"});
+        writeProfile("InOffice.ini", {"h", "In", "[Mail]", "m", "10.0.0.3"});
+    }
+    void store(const std::string& record) { settings.write("Zelto", "Codes", "Settings", record); }
+    std::string stored() { return settings.read("Zelto", "Codes", "Settings", "<none>"); }
+};
+
+TEST_F(SettingsTest, ARecordComesBackAsItWasSaved) {
+    store("I10000000071070110");
+    ASSERT_FALSE(startEnds());
+    EXPECT_TRUE(prompt.messages.empty());
+    EXPECT_EQ(session.OfficeIndex, 1);
+    EXPECT_EQ(c.RunInterval.text(), "07");
+    EXPECT_FALSE(c.AllTests.value());
+    EXPECT_TRUE(c.Test[0].value());
+    EXPECT_FALSE(c.Test[1].value());
+    EXPECT_TRUE(c.ContinuousLog.value());
+    EXPECT_TRUE(c.BeepifPassed.value());
+    EXPECT_FALSE(c.BeepIfFailed.value());
+    EXPECT_EQ(SettingsRecord(c), "I10000000071070110");
+}
+
+TEST_F(SettingsTest, AOneCharacterIntervalIsStoredWithALeadingZero) {
+    ASSERT_FALSE(startEnds());
+    c.RunInterval.setText("7");
+    EXPECT_THROW(main.Form_Unload(), ui::ProgramEnded);
+    EXPECT_EQ(stored().substr(11, 2), "07");
+    EXPECT_EQ(stored().size(), 18U);
+    c.RunInterval.setText("");  // an empty box must not shorten the record
+    EXPECT_THROW(main.Form_Unload(), ui::ProgramEnded);
+    EXPECT_EQ(stored().size(), 18U);
+}
+
+TEST_F(SettingsTest, ARecordSavedWhileMinimisedRestartsMinimised) {
+    store("O11000000120000000");
+    ASSERT_FALSE(startEnds());
+    EXPECT_EQ(c.window.state(), ui::WindowState::Minimised);
+}
+
+TEST_F(SettingsTest, ABadRecordGivesTheFirstRunMessageAfterTheStepsAlreadyApplied) {
+    for (const char* bad : {"Ix1000000020000000", "I1100", "I11000000020000007"}) {
+        SCOPED_TRACE(bad);
+        prompt.messages.clear();
+        store(bad);
+        c.OfficeOption.select(0);
+        LoadSettings(c, settings, prompt);
+        EXPECT_EQ(session.OfficeIndex, 1);  // position 1 was applied
+        EXPECT_EQ(texts(), std::vector<std::string>{kFirstRunText});
+    }
+}
+
+}  // namespace
+}  // namespace zelto::shell

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/FrmMain.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+
+namespace zelto::test {
+
+/// A main window model over a temporary program folder, with fake platform pieces.
+struct MainFixture : ::testing::Test {
+    MainFixture() { session.InstallDir = dir.path(); }
+
+    void writeProfile(const std::string& name, const std::vector<std::string>& lines) {
+        std::string text;
+        for (const auto& l : lines)
+            text += l + "\r\n";
+        dir.write(name, text);
+    }
+    /// Runs the checker's start-up; true when the program ended instead.
+    bool startEnds() {
+        try {
+            main.startChecker();
+        } catch (const ui::ProgramEnded& e) {
+            endStatus = e.status;
+            return true;
+        }
+        return false;
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const auto& m : prompt.messages)
+            out.push_back(m.text);
+        return out;
+    }
+
+    TempDir dir;
+    profiles::Session session;
+    ui::ScriptedPrompter prompt;
+    ui::ThrowingProgramEnd end;
+    FakeNetworkServices probes;
+    FakeGatherer net;
+    ui::BlockingPump pump;
+    ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
+    shell::MemorySettingsStore settings;
+    shell::FrmMain main{session, {prompt, end, probes, net, pump, clock, settings}};
+    shell::FrmMainControls& c = main.c;
+    int endStatus = -1;
+};
+
+}  // namespace zelto::test
