@@ -1,0 +1,74 @@
+#include "netparams/linux/LinuxParamsSource.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "netparams/linux/ResolvConf.h"
+#include "netparams/linux/SystemBus.h"
+#include "netparams/linux/UniqueFd.h"
+
+namespace zelto::netparams {
+
+namespace {
+
+int systemHostName(char* name, std::size_t length) {
+    return ::gethostname(name, length);
+}
+
+}  // namespace
+
+LinuxParamsSource::LinuxParamsSource(ParamsPaths paths, SystemBus* bus, HostNameCall hostName)
+    : paths_(std::move(paths)), bus_(bus), hostName_(hostName ? hostName : systemHostName) {}
+
+NetworkParams LinuxParamsSource::readParams() {
+    NetworkParams p;
+    char name[256] = {};
+    if (hostName_(name, sizeof name - 1) != 0) {
+        p.sizingError = errno != 0 ? errno : EIO;
+        return p;
+    }
+    p.hostName = name;
+
+    // A missing resolver file means no DNS servers, which the report shows; not a failure.
+    std::string text;
+    readWholeFile(paths_.resolvConf, text);
+    ResolverConfig config = parseResolvConf(text);
+    if (onlyResolvedStub(config.nameservers)) {
+        // The stub is only a relay: the servers that answer are the ones a user must know.
+        std::vector<std::string> upstream;
+        if (bus_ != nullptr)
+            upstream = bus_->resolvedServers();
+        std::string resolved;
+        if (readWholeFile(paths_.resolvedConf, resolved)) {
+            const ResolverConfig behind = parseResolvConf(resolved);
+            if (upstream.empty())
+                upstream = behind.nameservers;
+            if (config.domain.empty())
+                config.domain = behind.domain;
+        }
+        if (!upstream.empty())
+            config.nameservers = upstream;
+    }
+    p.dnsServers = config.nameservers;
+
+    // The DNS domain, not getdomainname's NIS domain: the resolver's, else the host's own
+    // full name, else its canonical name in /etc/hosts (which sends no query).
+    p.domainName = config.domain;
+    if (p.domainName.empty()) {
+        if (const std::size_t dot = p.hostName.find('.'); dot != std::string::npos) {
+            p.domainName = p.hostName.substr(dot + 1);
+        } else {
+            std::string hosts;
+            readWholeFile(paths_.hosts, hosts);
+            p.domainName = domainFromHosts(hosts, p.hostName);
+        }
+    }
+
+    std::string forward;
+    if (readWholeFile(paths_.ipForward, forward, 16))
+        p.enableRouting = !forward.empty() && forward[0] != '0' ? 1 : 0;
+    return p;
+}
+
+}  // namespace zelto::netparams

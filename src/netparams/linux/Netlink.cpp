@@ -1,0 +1,320 @@
+#include "netparams/linux/Netlink.h"
+
+#include <linux/if_link.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <netinet/in.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace zelto::netparams {
+
+namespace {
+
+constexpr std::size_t align4(std::size_t n) {
+    return (n + 3) & ~std::size_t{3};
+}
+
+// Fixed headers are copied out of the byte stream rather than cast: the payload of a nested
+// message need not be aligned for them.
+template <class T>
+bool readStruct(std::string_view bytes, T& out) {
+    if (bytes.size() < sizeof(T))
+        return false;
+    std::memcpy(&out, bytes.data(), sizeof(T));
+    return true;
+}
+
+// Walks the attributes of `bytes`, stopping at the first one whose length does not fit.
+template <class F>
+void forEachAttribute(std::string_view bytes, F&& onAttribute) {
+    while (bytes.size() >= sizeof(rtattr)) {
+        rtattr attribute{};
+        std::memcpy(&attribute, bytes.data(), sizeof attribute);
+        if (attribute.rta_len < sizeof(rtattr) || attribute.rta_len > bytes.size())
+            return;
+        onAttribute(static_cast<std::uint16_t>(attribute.rta_type & NLA_TYPE_MASK),
+                    bytes.substr(sizeof(rtattr), attribute.rta_len - sizeof(rtattr)));
+        const std::size_t step = align4(attribute.rta_len);
+        if (step >= bytes.size())
+            return;
+        bytes.remove_prefix(step);
+    }
+}
+
+std::string cString(std::string_view data) {
+    return std::string(data.substr(0, data.find('\0')));
+}
+
+std::uint32_t u32(std::string_view data) {
+    std::uint32_t value = 0;
+    readStruct(data, value);
+    return value;
+}
+
+std::string_view afterHeader(std::string_view payload, std::size_t headerSize) {
+    const std::size_t skip = align4(headerSize);
+    return payload.size() > skip ? payload.substr(skip) : std::string_view{};
+}
+
+}  // namespace
+
+NetlinkSocket::NetlinkSocket(const NetlinkCalls& calls) : calls_(calls) {
+    fd_ = calls_.openSocket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (fd_ < 0) {
+        openError_ = errno;
+        return;
+    }
+    // The kernel answers a dump at once; the limit only guards against a wedged kernel.
+    const timeval limit{2, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+}
+
+NetlinkSocket::~NetlinkSocket() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int NetlinkSocket::dump(std::uint16_t type, std::string_view header, const Handler& onMessage) {
+    // A dump that raced with a change of the table is flagged NLM_F_DUMP_INTR: ask again.
+    for (int attempt = 0;; ++attempt) {
+        bool interrupted = false;
+        const int error = dumpOnce(type, header, onMessage, interrupted);
+        if (error != 0 || !interrupted || attempt == 2)
+            return error;
+    }
+}
+
+int NetlinkSocket::dumpOnce(std::uint16_t type, std::string_view header, const Handler& onMessage,
+                            bool& interrupted) {
+    std::string request(NLMSG_LENGTH(header.size()), '\0');
+    nlmsghdr head{};
+    head.nlmsg_len = static_cast<std::uint32_t>(request.size());
+    head.nlmsg_type = type;
+    head.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    head.nlmsg_seq = ++sequence_;
+    std::memcpy(request.data(), &head, sizeof head);
+    std::memcpy(request.data() + NLMSG_HDRLEN, header.data(), header.size());
+    sockaddr_nl kernel{};
+    kernel.nl_family = AF_NETLINK;
+    sockaddr kernelAddress{};
+    static_assert(sizeof kernel <= sizeof kernelAddress);
+    std::memcpy(&kernelAddress, &kernel, sizeof kernel);
+    if (calls_.sendTo(fd_, request.data(), request.size(), 0, &kernelAddress, sizeof kernel) < 0)
+        return errno;
+
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        iovec part{buffer.data(), buffer.size()};
+        sockaddr_nl from{};
+        msghdr message{};
+        message.msg_name = &from;
+        message.msg_namelen = sizeof from;
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        const ssize_t received = calls_.receive(fd_, &message, 0);
+        if (received < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno == EAGAIN ? ETIMEDOUT : errno;
+        }
+        if (received == 0)
+            return EPROTO;
+        if ((message.msg_flags & MSG_TRUNC) != 0)
+            return EMSGSIZE;
+        if (from.nl_pid != 0)
+            continue;  // not from the kernel
+        std::string_view rest(buffer.data(), static_cast<std::size_t>(received));
+        while (rest.size() >= sizeof(nlmsghdr)) {
+            nlmsghdr reply{};
+            std::memcpy(&reply, rest.data(), sizeof reply);
+            if (reply.nlmsg_len < sizeof(nlmsghdr) || reply.nlmsg_len > rest.size())
+                return EPROTO;
+            const std::string_view payload =
+                rest.substr(NLMSG_HDRLEN, reply.nlmsg_len - NLMSG_HDRLEN);
+            rest.remove_prefix(std::min(rest.size(), std::size_t{NLMSG_ALIGN(reply.nlmsg_len)}));
+            if (reply.nlmsg_seq != sequence_)
+                continue;
+            if ((reply.nlmsg_flags & NLM_F_DUMP_INTR) != 0)
+                interrupted = true;
+            if (reply.nlmsg_type == NLMSG_DONE) {
+                int status = 0;
+                readStruct(payload, status);
+                return status < 0 ? -status : 0;
+            }
+            if (reply.nlmsg_type == NLMSG_ERROR) {
+                nlmsgerr failure{};
+                if (!readStruct(payload, failure))
+                    return EPROTO;
+                if (failure.error != 0)
+                    return -failure.error;
+                continue;
+            }
+            onMessage(NetlinkMessage{reply.nlmsg_type, payload});
+        }
+    }
+}
+
+int NetlinkSocket::dumpLinks(std::vector<LinkRecord>& out) {
+    ifinfomsg request{};
+    request.ifi_family = AF_UNSPEC;
+    return dump(RTM_GETLINK,
+                std::string_view(reinterpret_cast<const char*>(&request), sizeof request),
+                [&out](const NetlinkMessage& m) {
+                    LinkRecord link;
+                    if (parseLink(m, link))
+                        out.push_back(std::move(link));
+                });
+}
+
+int NetlinkSocket::dumpAddresses(std::vector<AddressRecord>& out) {
+    ifaddrmsg request{};
+    request.ifa_family = AF_INET;
+    return dump(RTM_GETADDR,
+                std::string_view(reinterpret_cast<const char*>(&request), sizeof request),
+                [&out](const NetlinkMessage& m) {
+                    AddressRecord address;
+                    if (parseAddress(m, address))
+                        out.push_back(address);
+                });
+}
+
+int NetlinkSocket::dumpDefaultGateways(std::vector<GatewayRecord>& out) {
+    rtmsg request{};
+    request.rtm_family = AF_INET;
+    return dump(RTM_GETROUTE,
+                std::string_view(reinterpret_cast<const char*>(&request), sizeof request),
+                [&out](const NetlinkMessage& m) { parseDefaultRoute(m, out); });
+}
+
+bool parseLink(const NetlinkMessage& message, LinkRecord& out) {
+    ifinfomsg info{};
+    if (message.type != RTM_NEWLINK || !readStruct(message.payload, info))
+        return false;
+    out.index = info.ifi_index;
+    out.arphrd = info.ifi_type;
+    out.flags = info.ifi_flags;
+    forEachAttribute(afterHeader(message.payload, sizeof info), [&out](std::uint16_t type,
+                                                                       std::string_view data) {
+        switch (type) {
+            case IFLA_IFNAME:
+                out.name = cString(data);
+                break;
+            case IFLA_MTU:
+                out.mtu = u32(data);
+                break;
+            case IFLA_ADDRESS:
+                out.address = std::string(data);
+                break;
+            case IFLA_OPERSTATE:
+                if (!data.empty())
+                    out.operState = static_cast<std::uint8_t>(data[0]);
+                break;
+            case IFLA_STATS64: {
+                // Older kernels send a shorter structure; missing counters
+                // stay 0.
+                rtnl_link_stats64 stats{};
+                std::memcpy(&stats, data.data(), std::min(data.size(), sizeof stats));
+                out.rxPackets = stats.rx_packets;
+                out.txPackets = stats.tx_packets;
+                out.rxBytes = stats.rx_bytes;
+                out.txBytes = stats.tx_bytes;
+                out.rxErrors = stats.rx_errors;
+                out.txErrors = stats.tx_errors;
+                out.rxDropped = stats.rx_dropped;
+                out.txDropped = stats.tx_dropped;
+                out.multicast = stats.multicast;
+                out.rxNoHandler = stats.rx_nohandler;
+                break;
+            }
+            case IFLA_LINKINFO:
+                forEachAttribute(data, [&out](std::uint16_t inner, std::string_view value) {
+                    if (inner == IFLA_INFO_KIND)
+                        out.kind = cString(value);
+                });
+                break;
+            default:
+                break;
+        }
+    });
+    return out.index > 0;
+}
+
+bool parseAddress(const NetlinkMessage& message, AddressRecord& out) {
+    ifaddrmsg info{};
+    if (message.type != RTM_NEWADDR || !readStruct(message.payload, info) ||
+        info.ifa_family != AF_INET)
+        return false;
+    out.index = static_cast<int>(info.ifa_index);
+    out.prefixLength = info.ifa_prefixlen;
+    bool haveLocal = false;
+    bool haveAddress = false;
+    forEachAttribute(afterHeader(message.payload, sizeof info),
+                     [&](std::uint16_t type, std::string_view data) {
+                         if (data.size() < 4)
+                             return;
+                         // IFA_LOCAL is this end; on a point-to-point link IFA_ADDRESS is the
+                         // peer.
+                         if (type == IFA_LOCAL) {
+                             out.address = u32(data);
+                             haveLocal = true;
+                         } else if (type == IFA_ADDRESS && !haveLocal) {
+                             out.address = u32(data);
+                             haveAddress = true;
+                         }
+                     });
+    return out.index > 0 && (haveLocal || haveAddress) && out.prefixLength <= 32;
+}
+
+void parseDefaultRoute(const NetlinkMessage& message, std::vector<GatewayRecord>& out) {
+    rtmsg route{};
+    if (message.type != RTM_NEWROUTE || !readStruct(message.payload, route))
+        return;
+    if (route.rtm_family != AF_INET || route.rtm_dst_len != 0 || route.rtm_type != RTN_UNICAST)
+        return;
+    std::uint32_t table = route.rtm_table;
+    int oif = 0;
+    std::uint32_t gateway = 0;
+    std::vector<GatewayRecord> hops;
+    forEachAttribute(
+        afterHeader(message.payload, sizeof route), [&](std::uint16_t type, std::string_view data) {
+            if (type == RTA_TABLE) {
+                table = u32(data);
+            } else if (type == RTA_OIF) {
+                oif = static_cast<int>(u32(data));
+            } else if (type == RTA_GATEWAY && data.size() == 4) {
+                gateway = u32(data);
+            } else if (type == RTA_MULTIPATH) {
+                // Each next hop: an rtnexthop, then its own attributes.
+                while (data.size() >= sizeof(rtnexthop)) {
+                    rtnexthop hop{};
+                    std::memcpy(&hop, data.data(), sizeof hop);
+                    if (hop.rtnh_len < sizeof hop || hop.rtnh_len > data.size())
+                        break;
+                    std::uint32_t via = 0;
+                    forEachAttribute(data.substr(sizeof hop, hop.rtnh_len - sizeof hop),
+                                     [&via](std::uint16_t inner, std::string_view value) {
+                                         if (inner == RTA_GATEWAY && value.size() == 4)
+                                             via = u32(value);
+                                     });
+                    if (via != 0)
+                        hops.push_back({hop.rtnh_ifindex, via});
+                    const std::size_t step = align4(hop.rtnh_len);
+                    if (step >= data.size())
+                        break;
+                    data.remove_prefix(step);
+                }
+            }
+        });
+    if (table != RT_TABLE_MAIN)
+        return;
+    if (gateway != 0 && oif > 0)
+        out.push_back({oif, gateway});
+    out.insert(out.end(), hops.begin(), hops.end());
+}
+
+}  // namespace zelto::netparams

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <sys/socket.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelto::netparams {
+
+/// The system calls the netlink reader makes, so that tests can make them fail.
+struct NetlinkCalls {
+    int (*openSocket)(int domain, int type, int protocol) = ::socket;
+    ssize_t (*sendTo)(int fd, const void* buffer, std::size_t length, int flags,
+                      const sockaddr* address, socklen_t addressLength) = ::sendto;
+    ssize_t (*receive)(int fd, msghdr* message, int flags) = ::recvmsg;
+};
+
+/// One netlink message: its type and the bytes after its header.
+struct NetlinkMessage {
+    std::uint16_t type = 0;
+    std::string_view payload;
+};
+
+/// One link of an RTM_GETLINK dump.
+struct LinkRecord {
+    int index = 0;
+    unsigned short arphrd = 0;
+    unsigned int flags = 0;
+    std::string name;
+    std::uint32_t mtu = 0;
+    std::string address;
+    /// IF_OPER_* value.
+    std::uint8_t operState = 0;
+    /// IFLA_INFO_KIND of a virtual link ("veth", "bridge"), else empty.
+    std::string kind;
+    std::uint64_t rxPackets = 0, txPackets = 0, rxBytes = 0, txBytes = 0;
+    std::uint64_t rxErrors = 0, txErrors = 0, rxDropped = 0, txDropped = 0;
+    std::uint64_t multicast = 0, rxNoHandler = 0;
+};
+
+/// One IPv4 address of an RTM_GETADDR dump.
+struct AddressRecord {
+    int index = 0;
+    std::uint32_t address = 0;  // network byte order
+    int prefixLength = 0;
+};
+
+/// One gateway of an IPv4 default route in the main table (RTM_GETROUTE).
+struct GatewayRecord {
+    int index = 0;
+    std::uint32_t gateway = 0;  // network byte order
+};
+
+/// A route netlink socket, closed when the object goes.
+class NetlinkSocket {
+  public:
+    /// Opens and binds the socket; on failure `valid()` is false and `openError()` the errno.
+    explicit NetlinkSocket(const NetlinkCalls& calls);
+    ~NetlinkSocket();
+    NetlinkSocket(const NetlinkSocket&) = delete;
+    NetlinkSocket& operator=(const NetlinkSocket&) = delete;
+
+    bool valid() const { return fd_ >= 0; }
+    int openError() const { return openError_; }
+
+    /// Dumps links, IPv4 addresses or IPv4 routes; 0 or an errno.
+    int dumpLinks(std::vector<LinkRecord>& out);
+    int dumpAddresses(std::vector<AddressRecord>& out);
+    int dumpDefaultGateways(std::vector<GatewayRecord>& out);
+
+  private:
+    using Handler = std::function<void(const NetlinkMessage&)>;
+    int dump(std::uint16_t type, std::string_view header, const Handler& onMessage);
+    int dumpOnce(std::uint16_t type, std::string_view header, const Handler& onMessage,
+                 bool& interrupted);
+
+    NetlinkCalls calls_;
+    int fd_ = -1;
+    int openError_ = 0;
+    std::uint32_t sequence_ = 0;
+};
+
+/// Parsers of single netlink messages, kept apart so that tests can feed them crafted bytes.
+bool parseLink(const NetlinkMessage& message, LinkRecord& out);
+bool parseAddress(const NetlinkMessage& message, AddressRecord& out);
+void parseDefaultRoute(const NetlinkMessage& message, std::vector<GatewayRecord>& out);
+
+}  // namespace zelto::netparams
