@@ -1,0 +1,81 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "netparams/NetSources.h"
+#include "netparams/Timezone.h"
+
+namespace zelto::netparams::test {
+
+class FakeParams : public ParamsSource {
+  public:
+    NetworkParams params;
+    NetworkParams readParams() override { return params; }
+};
+
+class FakeInterfaces : public InterfaceSource {
+  public:
+    InterfaceTable table;
+    int reads = 0;
+    InterfaceTable readInterfaces() override {
+        ++reads;
+        return table;
+    }
+};
+
+class FakeDhcp : public DhcpSource {
+  public:
+    std::map<std::string, DhcpLease> leases;
+    std::optional<DhcpLease> lease(int, const std::string& name) override {
+        const auto found = leases.find(name);
+        if (found == leases.end())
+            return std::nullopt;
+        return found->second;
+    }
+};
+
+class FakeZone : public Timezone {
+  public:
+    float bias = 0.0f;
+    float TimezoneBiasHours() const override { return bias; }
+};
+
+/// The loopback row every Linux table starts with.
+inline InterfaceRow loopbackRow() {
+    InterfaceRow row;
+    row.index = 1;
+    row.name = "lo";
+    row.description = "lo (Loopback)";
+    row.type = kTypeLoopback;
+    row.physAddress = std::string(6, '\0');
+    row.adminStatus = kAdminUp;
+    row.operStatus = kOperOperational;
+    return row;
+}
+
+/// An Ethernet adapter that is up, has traffic, one address and one gateway.
+inline InterfaceRow ethernetRow(int index, const std::string& name, const std::string& address,
+                                const std::string& gateway) {
+    InterfaceRow row;
+    row.index = index;
+    row.name = name;
+    row.description = name + " (Ethernet)";
+    row.type = kTypeEthernet;
+    row.mtu = 1500;
+    row.speed = 1000000000;
+    row.physAddress = std::string("\x02\x00\x00\x00\x00", 5) + static_cast<char>(index);
+    row.adminStatus = kAdminUp;
+    row.operStatus = kOperOperational;
+    row.inOctets = 1000;
+    row.outOctets = 2000;
+    if (!address.empty())
+        row.addresses.push_back({address, "255.255.255.0"});
+    if (!gateway.empty())
+        row.gateways.push_back(gateway);
+    return row;
+}
+
+}  // namespace zelto::netparams::test
