@@ -1,0 +1,58 @@
+#pragma once
+
+#include <stop_token>
+#include <string>
+
+#include "run/ItemEvaluation.h"
+#include "run/RunContext.h"
+
+namespace zelto::run {
+
+/// The test run engine: one run walks the checked rows of the current slot, tests their
+/// items, classifies each row and ends with the overall status and the tray. It runs on the
+/// UI thread and serves events (Stop, the timers, repaints) while every probe is in flight.
+class Engine {
+  public:
+    explicit Engine(RunContext ctx);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    /// One complete run; returns when it has completed or stopped. Ignored while a run is in
+    /// progress (the button, the tray menu's Start or a timer tick served during a wait).
+    void RunTests_Click();
+    /// "Stop tests": ends continuous runs, and a run in progress at its next check, cutting
+    /// the probe in flight short.
+    void btnStopTest_Click();
+    /// The address watch (Timer1, every 1000 ms while this PC has no address).
+    void Timer1_Timer();
+
+    /// Whether a run is in progress.
+    bool running() const { return running_; }
+    /// The countdown between continuous runs, in whole seconds, as the last run set it.
+    int CountdownSeconds() const { return countdownSeconds_; }
+
+  private:
+    enum class RowOutcome { Passed, Failed, Problem };
+    enum class Walk { Completed, Stopped };
+
+    void startRun();
+    Walk runRow(int row, ItemEvaluation& items);
+    RowOutcome classifyRow(int row);
+    void beepAndShow(const ui::CheckBox& option);
+    void endRun();
+    void stopRun(int row);
+    void finish();
+    bool stopRequested() const;
+    std::string thisPcAddress();
+
+    RunContext ctx_;
+    bool running_ = false;
+    bool watching_ = false;
+    int countdownSeconds_ = 0;
+    /// Requested by Stop; a fresh one for every run.
+    std::stop_source stop_;
+    std::string failedList_;
+    std::string problemList_;
+};
+
+}  // namespace zelto::run
