@@ -1,0 +1,112 @@
+#include "widgets/Binding.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace zelto::widgets {
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "binding_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication a(argc, argv);
+    return a;
+}
+
+TEST(Binding, ARealClickReachesTheHandlerAndModelChangesReachTheWidget) {
+    app();
+    ui::CheckBox model("Errors Only");
+    ui::CheckBox other("Other");
+    int clicks = 0;
+    model.onClick = [&] {
+        ++clicks;
+        other.setValue(model.value());  // handlers may change other controls
+    };
+    QCheckBox box, otherBox;
+    bind(&box, model);
+    bind(&otherBox, other);
+    box.show();
+    EXPECT_EQ(box.text(), "Errors Only");
+
+    QTest::mouseClick(&box, Qt::LeftButton);
+    EXPECT_TRUE(model.value());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(otherBox.isChecked());
+
+    model.setValue(false);  // from code: the widget follows and the handler runs once more
+    EXPECT_FALSE(box.isChecked());
+    EXPECT_EQ(clicks, 2);
+
+    model.setVisible(false);
+    EXPECT_TRUE(box.isHidden());
+    model.setCaption("R&D tests");
+    EXPECT_EQ(box.text(), "R&&D tests");  // shown literally, not as a shortcut
+}
+
+TEST(Binding, AHandlerThatRefusesAClickLeavesTheBoxAsTheModelSays) {
+    app();
+    ui::CheckBox model;
+    model.onClick = [&] { model.setValue(false); };
+    QCheckBox box;
+    bind(&box, model);
+    box.show();
+    QTest::mouseClick(&box, Qt::LeftButton);
+    EXPECT_FALSE(model.value());
+    EXPECT_FALSE(box.isChecked());
+}
+
+TEST(Binding, TextsColoursOptionsAndTypedInput) {
+    app();
+    ui::TextBox status("not run");
+    QLabel label;
+    bind(&label, status);
+    status.setText("passed");
+    status.setColor(ui::kGreen);
+    EXPECT_EQ(label.text(), "passed");
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(0, 0x80, 0));
+
+    ui::TextBox interval("20");
+    QLineEdit edit;
+    bind(&edit, interval);
+    edit.show();
+    edit.selectAll();
+    QTest::keyClicks(&edit, "5");
+    EXPECT_EQ(interval.text(), "5");
+
+    ui::OptionGroup office({"Out", "In"});
+    std::vector<int> picked;
+    office.onClick = [&](int i) { picked.push_back(i); };
+    QRadioButton out, in;
+    bind(&out, office, 0);
+    bind(&in, office, 1);
+    in.show();
+    QTest::mouseClick(&in, Qt::LeftButton);
+    EXPECT_EQ(picked, std::vector<int>{1});
+    office.select(0);
+    EXPECT_TRUE(out.isChecked());
+}
+
+TEST(Binding, ResultsAppendKeepsTheTextAndShowsCrLfAsLines) {
+    app();
+    ui::TextBox results("\r\n");
+    QPlainTextEdit edit;
+    bind(&edit, results);
+    results.append("Test 1) Loop Back\r\n");
+    results.append("            Successfully pinged 127.0.0.1 in 0 ms\r");
+    results.append("\n");
+    EXPECT_EQ(edit.toPlainText(),
+              "\nTest 1) Loop Back\n            Successfully pinged 127.0.0.1 in 0 ms\n");
+    results.setText("");
+    EXPECT_EQ(edit.toPlainText(), "");
+}
+
+}  // namespace
+}  // namespace zelto::widgets
