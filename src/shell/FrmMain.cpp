@@ -1,6 +1,7 @@
 #include "shell/FrmMain.h"
 
 #include "profiles/Startup.h"
+#include "run/RunLog.h"
 #include "shell/Settings.h"
 
 namespace zelto::shell {
@@ -9,7 +10,11 @@ FrmMain::FrmMain(profiles::Session& session, Platform platform)
     : s_(session),
       p_(platform),
       profileContext_{s_, c, p_.prompt, p_.end, p_.net, p_.probes},
-      selection_(c, s_) {
+      selection_(c, s_),
+      results_(c.Results1, c.ErrorsOnly, c.SimpleMessage),
+      tray_(c.window, p_.tray),
+      trayForRuns_(tray_),
+      engine_({profileContext_, results_, trayForRuns_, p_.pump, p_.clock}) {
     wireHandlers();
 }
 
@@ -26,14 +31,20 @@ void FrmMain::wireHandlers() {
     c.btnStopTest.onClick = [this] { btnStopTest_Click(); };
     c.mnuStart.onClick = [this] { RunTests_Click(); };
     c.mnuStop.onClick = [this] { btnStopTest_Click(); };
+    c.mnuShow.onClick = [this] { tray_.mnuShow_Click(); };
     c.mnuExit.onClick = [this] { Form_Unload(); };
+    c.btnClearResults.onClick = [this] { run::btnClearResults_Click(c, s_); };
+    c.PrintLog2.onClick = [this] { run::PrintLog2_Click(s_, c.Results1, p_.prompt, p_.clock); };
+    c.Timer1.onTick = [this] { engine_.Timer1_Timer(); };
+    c.window.onResize = [this] { tray_.Form_Resize(); };
 }
 
 void FrmMain::Form_Load() {
-    c.window.setIcon(101);
+    tray_.SetTrayIcon(run::kIconFailed, "Zelto Stopped");
 }
 
 void FrmMain::Form_Unload() {
+    tray_.Form_Unload();
     SaveSettings(c, p_.settings);
     p_.end.end(0);
 }
@@ -42,9 +53,27 @@ void FrmMain::OfficeOption_Click(int index) {
     profiles::OfficeOption_Click(profileContext_, index);
 }
 
-void FrmMain::RunTests_Click() {}
+void FrmMain::RunTests_Click() {
+    engine_.RunTests_Click();
+}
 
-void FrmMain::btnStopTest_Click() {}
+void FrmMain::btnStopTest_Click() {
+    engine_.btnStopTest_Click();
+}
+
+void FrmMain::trayActivated(Activation how) {
+    tray_.activated(how);
+}
+
+void FrmMain::applyGatherOutcome(const netparams::GatherOutcome& outcome) {
+    if (outcome.message)
+        p_.prompt.tell(*outcome.message);
+    if (outcome.indicator) {
+        c.Adapter_status.setText(outcome.indicator->caption);
+        c.Adapter_check.setVisible(outcome.indicator->checkVisible);
+        c.Adapter_cross.setVisible(outcome.indicator->crossVisible);
+    }
+}
 
 void FrmMain::startChecker() {
     c.window.setCaption("Zelto 1.9");

@@ -3,13 +3,18 @@
 #include <functional>
 #include <string>
 
+#include "netparams/GetNetParams.h"
 #include "netparams/NetParamsGatherer.h"
 #include "probes/NetworkServices.h"
 #include "profiles/ProfileContext.h"
 #include "profiles/Session.h"
+#include "run/Engine.h"
+#include "run/ResultsBox.h"
 #include "run/TestSelection.h"
+#include "run/TrayActions.h"
 #include "shell/FrmMainControls.h"
 #include "shell/SettingsStore.h"
+#include "shell/Tray.h"
 #include "ui/Clock.h"
 #include "ui/EventPump.h"
 #include "ui/ProgramEnd.h"
@@ -26,6 +31,7 @@ struct Platform {
     ui::EventPump& pump;
     const ui::Clock& clock;
     SettingsStore& settings;
+    TrayHost& tray;
 };
 
 /// The main window as a model: its controls and the handlers behind them. The widget binds to
@@ -40,6 +46,8 @@ class FrmMain {
 
     profiles::ProfileContext& profiles() { return profileContext_; }
     profiles::Session& session() { return s_; }
+    run::Engine& engine() { return engine_; }
+    const Tray& tray() const { return tray_; }
 
     // Handlers, named as the controls and events they serve.
     void Form_Load();
@@ -47,6 +55,10 @@ class FrmMain {
     void OfficeOption_Click(int index);
     void RunTests_Click();
     void btnStopTest_Click();
+    /// A mouse action on the tray icon.
+    void trayActivated(Activation how);
+    /// What every gather of the network parameters shows on this window.
+    void applyGatherOutcome(const netparams::GatherOutcome& outcome);
 
     /// Runs once the window model exists: start-up steps 3 to 8 for the checker role.
     void startChecker();
@@ -54,10 +66,31 @@ class FrmMain {
   private:
     void wireHandlers();
 
+    /// The engine's view of the tray.
+    class TrayForRuns : public run::TrayActions {
+      public:
+        explicit TrayForRuns(Tray& tray) : tray_(tray) {}
+        void SetTrayIcon(int iconId, const std::string& tip) override {
+            tray_.SetTrayIcon(iconId, tip);
+        }
+        void ShowTrayBalloon(const std::string& tip, const std::string& info, int timeout,
+                             const std::string& title, int infoFlags) override {
+            tray_.ShowTrayBalloon(tip, info, timeout, title, infoFlags);
+        }
+        void mnuShow_Click() override { tray_.mnuShow_Click(); }
+
+      private:
+        Tray& tray_;
+    };
+
     profiles::Session& s_;
     Platform p_;
     profiles::ProfileContext profileContext_;
     run::TestSelection selection_;
+    run::ResultsBox results_;
+    Tray tray_;
+    TrayForRuns trayForRuns_;
+    run::Engine engine_;
 };
 
 }  // namespace zelto::shell

@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "netparams/linux/LinuxNetParams.h"
+#include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/Startup.h"
 #include "shell/FrmMain.h"
 #include "shell/QtEventPump.h"
 #include "shell/SettingsStore.h"
+#include "shell/TrayHostSlot.h"
 #include "widgets/MainWindow.h"
 #include "widgets/QtPrompter.h"
+#include "widgets/QtTrayHost.h"
 #include "widgets/Resources.h"
 
 // Resources compiled into a static library must be registered by name, from outside any
@@ -19,28 +23,6 @@ void zeltoInitResources() {
 }
 
 namespace zelto::widgets {
-
-namespace {
-
-// Stand-ins until the platform probes and the parameter gatherer are plugged in.
-class NoProbes : public probes::NetworkServices {
-  public:
-    probes::PingResult ping(const std::string&, std::stop_token) override { return {}; }
-    std::string getIPFromHostName(const std::string&, std::stop_token) override { return {}; }
-    probes::ConnectResult connect(const std::string&, int, std::stop_token) override {
-        return probes::ConnectResult::Failed;
-    }
-};
-class NoGatherer : public netparams::NetParamsGatherer {
-  public:
-    void GatherNetParams(const std::string&, bool) override {}
-    const netparams::Snapshot& snapshot() const override { return snap_; }
-
-  private:
-    netparams::Snapshot snap_;
-};
-
-}  // namespace
 
 int runDesktop(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -60,15 +42,22 @@ int runDesktop(int argc, char** argv) {
     if (profiles::CheckExeName(exe, prompter, end, installer) != 0)
         return QApplication::exec();
 
-    NoProbes probes;
-    NoGatherer gatherer;
+    probes::LinuxNetworkServices probes;
+    netparams::LinuxNetParams netParams;
+    shell::TrayHostSlot traySlot;
     shell::QtEventPump pump;
     ui::SystemClock clock;
     shell::QtSettingsStore settings;
     profiles::Session session;
     session.InstallDir = profiles::programFolder(exe);
 
-    shell::FrmMain model(session, {prompter, end, probes, gatherer, pump, clock, settings});
+    shell::FrmMain model(
+        session, {prompter, end, probes, netParams.gatherer(), pump, clock, settings, traySlot});
+    netParams.gatherer().setOutcomeHandler(
+        [&model](const netparams::GatherOutcome& o) { model.applyGatherOutcome(o); });
+    QtTrayHost tray(model.c.mnuStart, model.c.mnuStop, model.c.mnuShow, model.c.mnuExit,
+                    [&model](shell::Activation how) { model.trayActivated(how); });
+    traySlot.setTarget(&tray);
     MainWindow window(model);
     prompter.setParent(&window);
     model.startChecker();

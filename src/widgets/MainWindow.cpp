@@ -78,10 +78,6 @@ MainWindow::MainWindow(shell::FrmMain& model) : m_(model) {
     outer->addWidget(buildAddressBar());
     setCentralWidget(central);
 
-    popup_ = new QMenu("Popup", this);
-    for (ui::MenuItem* item : {&c.mnuStart, &c.mnuStop, &c.mnuShow, &c.mnuExit}) {
-        bind(popup_->addAction(QString()), *item);
-    }
     bind(this, c.Timer1);
     bind(this, c.Timer2);
     bindWindow();

@@ -4,17 +4,12 @@
 
 #include "shell/FrmMain.h"
 
-class QMenu;
-
 namespace zelto::widgets {
 
 /// The main window: lays out frmMain's controls and binds each to its model. No rules here.
 class MainWindow : public QMainWindow {
   public:
     explicit MainWindow(shell::FrmMain& model);
-
-    /// The tray pop-up menu with Start, Stop, Show and Exit.
-    QMenu* popupMenu() const { return popup_; }
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -28,7 +23,6 @@ class MainWindow : public QMainWindow {
     void bindWindow();
 
     shell::FrmMain& m_;
-    QMenu* popup_ = nullptr;
 };
 
 }  // namespace zelto::widgets

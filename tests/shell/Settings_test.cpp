@@ -18,7 +18,7 @@ struct SettingsTest : test::MainFixture {
 };
 
 TEST_F(SettingsTest, ARecordComesBackAsItWasSaved) {
-    store("I10000000071070110");
+    store("I10000000000710010");
     ASSERT_FALSE(startEnds());
     EXPECT_TRUE(prompt.messages.empty());
     EXPECT_EQ(session.OfficeIndex, 1);
@@ -29,7 +29,7 @@ TEST_F(SettingsTest, ARecordComesBackAsItWasSaved) {
     EXPECT_TRUE(c.ContinuousLog.value());
     EXPECT_TRUE(c.BeepifPassed.value());
     EXPECT_FALSE(c.BeepIfFailed.value());
-    EXPECT_EQ(SettingsRecord(c), "I10000000071070110");
+    EXPECT_EQ(SettingsRecord(c), "I10000000000710010");
 }
 
 TEST_F(SettingsTest, AOneCharacterIntervalIsStoredWithALeadingZero) {

@@ -10,6 +10,7 @@
 
 #include "netparams/NetParamsGatherer.h"
 #include "probes/NetworkServices.h"
+#include "shell/TrayHost.h"
 
 namespace zelto::test {
 
@@ -110,6 +111,21 @@ class FakeGatherer : public netparams::NetParamsGatherer {
     netparams::Snapshot snap;
     std::vector<std::string> modes;
     std::vector<bool> explanations;
+};
+
+/// A notification area that records what it was asked to show.
+class RecordingTrayHost : public shell::TrayHost {
+  public:
+    void add(const shell::TrayIconData& r) override { calls.push_back("add " + r.tip); }
+    void modify(const shell::TrayIconData& r) override {
+        calls.push_back("modify " + std::to_string(r.iconId) + " " + r.tip + "|" + r.info);
+    }
+    void remove() override { calls.push_back("remove"); }
+    bool available() const override { return present; }
+    void showMenu() override { calls.push_back("menu"); }
+
+    bool present = true;
+    std::vector<std::string> calls;
 };
 
 }  // namespace zelto::test

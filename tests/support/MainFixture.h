@@ -47,7 +47,8 @@ struct MainFixture : ::testing::Test {
     ui::BlockingPump pump;
     ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
     shell::MemorySettingsStore settings;
-    shell::FrmMain main{session, {prompt, end, probes, net, pump, clock, settings}};
+    RecordingTrayHost tray;
+    shell::FrmMain main{session, {prompt, end, probes, net, pump, clock, settings, tray}};
     shell::FrmMainControls& c = main.c;
     int endStatus = -1;
 };
