@@ -283,8 +283,9 @@ void inFreshNetns(const std::function<void()>& body, const NetnsOptions& options
     for (const auto& [h, where] : report_.records) {
         if (h.kind == 'S')
             skip = where.second;
-        else
-            ADD_FAILURE_AT(where.first.c_str(), h.line) << where.second;
+        else  // ADD_FAILURE_AT says "Failed" itself.
+            ADD_FAILURE_AT(where.first.c_str(), h.line)
+                << (where.second.rfind("Failed\n", 0) == 0 ? where.second.substr(7) : where.second);
     }
     if (timedOut) {
         ADD_FAILURE() << "The lab body ran longer than " << options.timeout.count()

@@ -62,14 +62,26 @@ TEST(AwaitProbe, AStopEndsTheWaitPromptly) {
     EXPECT_LT(Clock::now() - start, 100ms);
 }
 
-TEST(AwaitProbe, AStopOfAnotherProbeLeavesThisOneAlone) {
+TEST(AwaitProbe, StoppingOneProbeLeavesAnotherInFlightAlone) {
     ui::BlockingPump pump;
-    std::stop_source mine;
-    std::stop_source theirs;
-    theirs.request_stop();
-    EXPECT_EQ(awaitProbe(pump, mine, [](std::stop_token t) { return waitForStop(t, 30ms); }),
-              "finished");
-    EXPECT_FALSE(mine.stop_requested());
+    std::stop_source stopped;
+    std::stop_source running;
+    std::string first;
+    std::string second;
+    {
+        std::jthread a([&] {
+            first = awaitProbe(pump, stopped, [](std::stop_token t) { return waitForStop(t, 5s); });
+        });
+        std::jthread b([&] {
+            second =
+                awaitProbe(pump, running, [](std::stop_token t) { return waitForStop(t, 200ms); });
+        });
+        std::this_thread::sleep_for(30ms);
+        stopped.request_stop();
+    }
+    EXPECT_EQ(first, "stopped");
+    EXPECT_EQ(second, "finished");
+    EXPECT_FALSE(running.stop_requested());
 }
 
 TEST(AwaitProbe, AnExceptionOfTheProbeReachesTheCaller) {

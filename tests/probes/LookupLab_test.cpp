@@ -35,7 +35,7 @@ TEST(LookupLab, NamesAreTrimmedAndCutAndUnknownOnesGiveAnEmptyText) {
                                            longName() + "\n");
         LinuxNetworkServices net;
         std::stop_source stop;
-        for (const std::stop_token token : {std::stop_token{}, stop.get_token()}) {
+        for (const std::stop_token& token : {std::stop_token{}, stop.get_token()}) {
             EXPECT_EQ(net.getIPFromHostName("zelto-no-such-host.invalid", token), "");
             EXPECT_EQ(net.getIPFromHostName("labhost", token), "10.200.0.9");
             EXPECT_EQ(net.getIPFromHostName("   labhost ", token), "10.200.0.9");

@@ -31,7 +31,7 @@ using test::RecordingSocketCalls;
 enum class Path { Datagram, Raw };
 
 std::string pathName(const ::testing::TestParamInfo<Path>& info) {
-    return p.param == Path::Datagram ? "Datagram" : "Raw";
+    return info.param == Path::Datagram ? "Datagram" : "Raw";
 }
 
 /// Opens or closes ICMP datagram sockets for root in this namespace, which picks the path.
@@ -70,7 +70,7 @@ TEST_P(PingLab, TheGatewayAnswersOnTheChosenPath) {
         EXPECT_EQ(pingedLine(lab::GatewayLab::kGateway, r)
                       .rfind("            Successfully pinged 10.200.0.1 in ", 0),
                   0u);
-        EXPECT_EQ(calls.opened(), std::vector<std::pair<int, int>>{socketOf(path)});
+        EXPECT_EQ(calls.opened(), (std::vector<std::pair<int, int>>{socketOf(path)}));
     });
 }
 
