@@ -76,6 +76,11 @@ void FrmMain::applyGatherOutcome(const netparams::GatherOutcome& outcome) {
 }
 
 void FrmMain::startChecker() {
+    showChecker();
+    LoadSettings(c, p_.settings, p_.prompt);
+}
+
+void FrmMain::showChecker() {
     c.window.setCaption("Zelto 1.9");
     Form_Load();
     c.AllTests.setVisible(true);
@@ -93,7 +98,6 @@ void FrmMain::startChecker() {
     s_.OfficeIndex = 0;
     profiles::LoadProfile(profileContext_);
     c.window.setVisible(true);
-    LoadSettings(c, p_.settings, p_.prompt);
 }
 
 }  // namespace zelto::shell

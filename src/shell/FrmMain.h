@@ -62,6 +62,9 @@ class FrmMain {
 
     /// Runs once the window model exists: start-up steps 3 to 8 for the checker role.
     void startChecker();
+    /// Start-up steps 3 to 7 only: the window prepared and Out of Office loaded and shown,
+    /// without the user's saved settings (zelto-cli).
+    void showChecker();
 
   private:
     void wireHandlers();
