@@ -1,0 +1,168 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "profiles/ProfileContext.h"
+#include "run/Engine.h"
+#include "run/ResultsBox.h"
+#include "run/TrayActions.h"
+#include "shell/FrmMainControls.h"
+#include "support/Fakes.h"
+#include "ui/Clock.h"
+#include "ui/EventPump.h"
+#include "ui/ProgramEnd.h"
+#include "ui/Prompter.h"
+
+namespace zelto::test {
+
+/// A headless pump that plays the user: actions queued with `during` run on the waiting thread
+/// once their delay has passed, inside whatever wait or processPending comes next.
+class ScriptedPump : public ui::EventPump {
+  public:
+    void during(std::chrono::milliseconds after, std::function<void()> action) {
+        std::lock_guard lock(mutex_);
+        queue_.push_back({std::chrono::steady_clock::now() + after, std::move(action)});
+    }
+    void processPending() override {
+        ++pendingCalls;
+        if (onPending)
+            onPending(pendingCalls);
+        runDue();
+    }
+    void waitUntil(const std::function<bool()>& done) override {
+        ++waits;
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            lock.unlock();
+            runDue();
+            lock.lock();
+            if (done())
+                return;
+            if (queue_.empty())
+                cv_.wait(lock, [&] { return woken_; });
+            else
+                cv_.wait_until(lock, queue_.front().due, [&] { return woken_; });
+            woken_ = false;
+        }
+    }
+    void wake() override {
+        {
+            std::lock_guard lock(mutex_);
+            woken_ = true;
+        }
+        cv_.notify_all();
+    }
+    void repaint() override { ++repaints; }
+
+    /// Called with the running count of processPending calls, before the due actions.
+    std::function<void(int)> onPending;
+    int pendingCalls = 0;
+    int repaints = 0;
+    int waits = 0;
+
+  private:
+    struct Action {
+        std::chrono::steady_clock::time_point due;
+        std::function<void()> action;
+    };
+    void runDue() {
+        for (;;) {
+            std::function<void()> next;
+            {
+                std::lock_guard lock(mutex_);
+                if (queue_.empty() || queue_.front().due > std::chrono::steady_clock::now())
+                    return;
+                next = std::move(queue_.front().action);
+                queue_.pop_front();
+            }
+            next();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool woken_ = false;
+    std::deque<Action> queue_;
+};
+
+/// The tray as the engine sees it, writing down every call; Show restores the window.
+class RecordingTray : public run::TrayActions {
+  public:
+    explicit RecordingTray(ui::Window& window) : window_(window) {}
+    void SetTrayIcon(int iconId, const std::string& tip) override {
+        calls.push_back("icon " + std::to_string(iconId) + " " + tip);
+    }
+    void ShowTrayBalloon(const std::string& tip, const std::string& info, int timeout,
+                         const std::string& title, int infoFlags) override {
+        calls.push_back("balloon [" + tip + "] [" + info + "] " + std::to_string(timeout) + " [" +
+                        title + "] " + std::to_string(infoFlags));
+    }
+    void mnuShow_Click() override {
+        calls.push_back("show");
+        window_.setState(ui::WindowState::Normal);
+    }
+
+    std::vector<std::string> calls;
+
+  private:
+    ui::Window& window_;
+};
+
+/// One row of a test profile: bare name, items (at most four) and message.
+struct Row {
+    std::string name;
+    std::vector<std::string> items;
+    std::string message = " ";
+    bool checked = true;
+};
+
+/// An engine over a fresh window model with fake probes, a scripted pump and a fixed clock.
+struct EngineFixture : ::testing::Test {
+    /// Puts `rows` into slot 0 (display names numbered as the loader numbers them).
+    void profile(const std::vector<Row>& rows) {
+        for (int r = 0; r <= profiles::MaxTestRow; ++r) {
+            for (int f = 0; f <= profiles::MessageField; ++f)
+                session.Table.at(0, r, f) = profiles::kBlank;
+        }
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const int row = static_cast<int>(r);
+            session.Table.at(0, row, 0) = std::to_string(r + 1) + ") " + rows[r].name;
+            for (std::size_t k = 0; k < rows[r].items.size(); ++k)
+                session.Table.at(0, row, static_cast<int>(k) + 1) = rows[r].items[k];
+            session.Table.at(0, row, profiles::MessageField) = rows[r].message;
+            w.Test[r].setValue(rows[r].checked);
+            w.Passes[r].setText("0");
+        }
+        session.OfficeIndex = 0;
+        session.TestCount = static_cast<int>(rows.size());
+    }
+    /// A Loop Back row whose ping answers, and the PC's address known.
+    void loopBackAnswers() { probes.answers("127.0.0.1"); }
+
+    std::string now() const { return ui::generalDate(clock.localNow()); }
+    std::string time() const { return ui::timeOfDay(clock.localNow()); }
+    std::string started() const { return "\r\n\r\n   TESTS STARTED   " + now() + "\r\n\r\n"; }
+
+    profiles::Session session;
+    shell::FrmMainControls w;
+    ui::ScriptedPrompter prompt;
+    ui::ThrowingProgramEnd end;
+    FakeGatherer net;
+    FakeNetworkServices probes;
+    profiles::ProfileContext ctx{session, w, prompt, end, net, probes};
+    run::ResultsBox results{w.Results1, w.ErrorsOnly, w.SimpleMessage};
+    RecordingTray tray{w.window};
+    ScriptedPump pump;
+    ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
+    run::Engine engine{{ctx, results, tray, pump, clock}};
+};
+
+}  // namespace zelto::test

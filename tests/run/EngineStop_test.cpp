@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "probes/NetworkServices.h"
+#include "run/Engine.h"
+#include "run/EngineFixture.h"
+
+namespace zelto::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+struct StopFixture : EngineFixture {
+    StopFixture() {
+        w.window.setIcon(run::kIconPassed);
+        loopBackAnswers();
+        probes.answers("192.0.2.3");
+    }
+    /// Runs, pressing Stop `after` into the run; returns how long the run took.
+    Clock::duration runAndStopAfter(std::chrono::milliseconds after) {
+        pump.during(after, [this] { engine.btnStopTest_Click(); });
+        const auto start = Clock::now();
+        engine.RunTests_Click();
+        return Clock::now() - start;
+    }
+    void expectStoppedOnRow(int row) {
+        EXPECT_EQ(w.Status[row].text(), "Stopped");
+        EXPECT_EQ(w.Status[row].color(), ui::kRed);
+        EXPECT_EQ(w.TestStatus.text(), "STOPPED");
+        EXPECT_EQ(w.TestStatus.color(), ui::kRed);
+        EXPECT_EQ(session.Run.ConnectState, profiles::kWaiting);
+        EXPECT_FALSE(w.mnuStart.checked());
+        EXPECT_TRUE(w.mnuStop.checked());
+        EXPECT_FALSE(w.btnStopTest.visible());
+        EXPECT_TRUE(w.Results1.visible());
+        EXPECT_TRUE(contains(w.Results1.text(), "TESTS STOPPED   " + now() + "\r\n"));
+        // Stop sets its own tip on the current icon; the end-of-run tray update is not made.
+        EXPECT_EQ(tray.calls, std::vector<std::string>{"icon 103 Stopped- at " + time()});
+        EXPECT_FALSE(engine.running());
+    }
+};
+
+TEST_F(StopFixture, StopDuringAConnectWaitEndsTheRunAtOnce) {
+    probes.hangs("192.0.2.1", 80, 20s);
+    profile({{"Loop Back", {"127.0.0.1"}},
+             {"Web", {"192.0.2.1:80", "192.0.2.3"}},
+             {"Next", {"192.0.2.3"}}});
+    w.Continuous.setValue(true);
+    w.Timer2.setEnabled(true);
+
+    const auto took = runAndStopAfter(100ms);
+
+    EXPECT_LT(took, 5s) << "the connect was waited out instead of closed";
+    expectStoppedOnRow(1);
+    EXPECT_FALSE(w.Timer2.enabled());
+    EXPECT_FALSE(contains(w.Results1.text(), "Failed to connect"));
+    EXPECT_EQ(probes.calls().back(), "connect 192.0.2.1:80");
+    EXPECT_EQ(w.Status[2].text(), "Not run");
+}
+
+TEST_F(StopFixture, StopDuringANamedConnectWaitEndsTheRunToo) {
+    probes.names["web.example"] = "192.0.2.1";
+    probes.hangs("192.0.2.1", 80, 20s);
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"web.example:80"}}});
+    EXPECT_LT(runAndStopAfter(100ms), 5s);
+    expectStoppedOnRow(1);
+}
+
+TEST_F(StopFixture, PingCutShortByStopWritesNoLine) {
+    probes.pings["192.0.2.5"] = {probes::kPingCancelled, "", std::nullopt};
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Far", {"192.0.2.5"}}});
+    // The Loop Back ping answers at once; the far one waits until Stop cuts it short.
+    pump.onPending = [this](int n) {
+        if (n == 1)
+            probes.delay = 5s;
+    };
+    EXPECT_LT(runAndStopAfter(200ms), 4s);
+    expectStoppedOnRow(1);
+    EXPECT_FALSE(contains(w.Results1.text(), "Ping failed"));
+}
+
+TEST_F(StopFixture, StopBetweenRowsLeavesTheFinishedRowItsOutcome) {
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Empty", {}}, {"Next", {"192.0.2.3"}}});
+    // Calls to processPending: after the Loop Back item, after row 1, after row 2.
+    pump.onPending = [this](int n) {
+        if (n == 3)
+            engine.btnStopTest_Click();
+    };
+    engine.RunTests_Click();
+    EXPECT_EQ(w.Status[1].text(), "passed");
+    EXPECT_EQ(w.TestStatus.text(), "STOPPED");
+    EXPECT_EQ(probes.calls(), (std::vector<std::string>{"lookup  ", "ping 127.0.0.1"}));
+    EXPECT_EQ(session.Run.ConnectState, profiles::kWaiting);
+}
+
+TEST_F(StopFixture, StopBetweenRunsDoesNotStopTheNextRun) {
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Next", {"192.0.2.3"}}});
+    engine.btnStopTest_Click();
+    EXPECT_EQ(session.Run.ConnectState, profiles::kStopRequested);
+    engine.RunTests_Click();
+    EXPECT_EQ(w.TestStatus.text(), "COMPLETED");
+    EXPECT_EQ(w.Status[1].text(), "passed");
+}
+
+TEST_F(StopFixture, StartRequestDuringARunIsIgnored) {
+    probes.listens("192.0.2.1", 80, 300ms);
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}});
+    w.ContinuousLog.setValue(true);
+    bool wasRunning = false;
+    pump.during(50ms, [this, &wasRunning] {
+        wasRunning = engine.running();
+        engine.RunTests_Click();
+    });
+    engine.RunTests_Click();
+    EXPECT_TRUE(wasRunning);
+    EXPECT_EQ(session.Run.PassCount, 1);
+    EXPECT_EQ(w.Passes[1].text(), " 1");
+    EXPECT_EQ(w.TestStatus.text(), "COMPLETED");
+}
+
+// ---- The blinking box of a connect wait ---------------------------------------------------------
+
+TEST_F(EngineFixture, DottedConnectBlinksItsRowNamedConnectTheOverallStatus) {
+    loopBackAnswers();
+    probes.names["web.example"] = "192.0.2.1";
+    probes.listens("192.0.2.1", 80, 1200ms);
+    profile(
+        {{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}, {"Named", {"web.example:80"}}});
+    std::vector<ui::Color> row, overall;
+    w.Status[1].changed.connect([&] { row.push_back(w.Status[1].color()); });
+    w.TestStatus.changed.connect([&] { overall.push_back(w.TestStatus.color()); });
+    engine.RunTests_Click();
+
+    auto blinks = [](const std::vector<ui::Color>& seen) {
+        int magenta = 0, grey = 0;
+        for (auto c : seen) {
+            magenta += c == ui::kMagenta;
+            grey += c == ui::kDarkGrey;
+        }
+        return std::pair{magenta, grey};
+    };
+    // 1200 ms at one colour change every 250 ms: magenta and grey, a few times at most.
+    auto [rowMagenta, rowGrey] = blinks(row);
+    EXPECT_GE(rowMagenta, 1);
+    EXPECT_GE(rowGrey, 1);
+    EXPECT_LE(rowMagenta + rowGrey, 6);
+    // The overall box is magenta from the start; during the named connect it turns grey too.
+    EXPECT_GE(blinks(overall).second, 1);
+    EXPECT_EQ(w.Status[1].text(), "passed");
+    EXPECT_EQ(w.Status[1].color(), ui::kGreen);
+}
+
+// ---- The address watch ------------------------------------------------------------------------
+
+TEST_F(EngineFixture, AddressWatchBlinksUntilThePcHasAnAddress) {
+    probes.names[" "] = "";
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}}});
+    engine.RunTests_Click();
+    ASSERT_TRUE(w.Timer1.enabled());
+    net.modes.clear();
+
+    const bool shown = w.current_ip.visible();
+    engine.Timer1_Timer();
+    EXPECT_EQ(w.current_ip.visible(), !shown);
+    engine.Timer1_Timer();
+    EXPECT_EQ(w.current_ip.visible(), shown);
+    EXPECT_TRUE(w.Timer1.enabled());
+    EXPECT_EQ(w.current_ip.text(), "Blank! Press cross for help");
+    EXPECT_EQ(net.modes, (std::vector<std::string>{"Nothing", "Nothing"}));
+    EXPECT_EQ(net.explanations, (std::vector<bool>{true, true}));
+
+    probes.names[" "] = "127.0.0.1";  // loopback only is no address either
+    engine.Timer1_Timer();
+    EXPECT_TRUE(w.Timer1.enabled());
+
+    probes.names[" "] = "192.0.2.10";
+    w.current_ip.setVisible(true);
+    engine.Timer1_Timer();  // hides it, then finds the address and shows it for good
+    EXPECT_FALSE(w.Timer1.enabled());
+    EXPECT_EQ(w.current_ip.text(), "192.0.2.10     Run Tests again");
+    EXPECT_EQ(w.current_ip.color(), ui::kButtonText);
+    EXPECT_TRUE(w.current_ip.visible());
+    EXPECT_TRUE(w.IP_Check.visible());
+    EXPECT_FALSE(w.Help1[8].visible());
+    EXPECT_EQ(session.LocalIP, "192.0.2.10");
+}
+
+// The watch runs during a run's waits and moves LocalIP; the connect line must still name the
+// address that was connected to.
+TEST_F(EngineFixture, AddressWatchDuringAConnectDoesNotChangeItsLine) {
+    probes.names[" "] = "";
+    loopBackAnswers();
+    probes.listens("192.0.2.1", 80, 300ms);
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}});
+    pump.during(100ms, [this] {
+        probes.names[" "] = "192.0.2.10";
+        w.Timer1.tick();
+    });
+    w.Timer1.onTick = [this] { engine.Timer1_Timer(); };
+    engine.RunTests_Click();
+    EXPECT_TRUE(
+        contains(w.Results1.text(), "            Successfully connected to 192.0.2.1:80\r\n"))
+        << w.Results1.text();
+    EXPECT_EQ(w.current_ip.text(), "192.0.2.10     Run Tests again");
+}
+
+}  // namespace
+}  // namespace zelto::test

@@ -1,0 +1,460 @@
+#include "run/Engine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "run/EngineFixture.h"
+
+namespace zelto::test {
+namespace {
+
+using ::testing::Values;
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// ---- Classification: every combination of the two item flags --------------------------------
+
+struct ClassCase {
+    const char* name;
+    std::vector<std::string> items;
+    std::string status;
+    ui::Color color;
+    bool cross;
+    std::string line;  // the message line written for the row ("" for none)
+    std::string tip;   // the tray call at the end of the run
+};
+
+class Classification : public EngineFixture, public ::testing::WithParamInterface<ClassCase> {};
+
+TEST_P(Classification, RowShowsOutcomeColourCrossMessageAndTray) {
+    const ClassCase& c = GetParam();
+    loopBackAnswers();
+    probes.answers("192.0.2.1");
+    probes.listens("192.0.2.1", 80);
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", c.items, "reach the web"}});
+
+    engine.RunTests_Click();
+
+    EXPECT_EQ(w.Status[1].text(), c.status);
+    EXPECT_EQ(w.Status[1].color(), c.color);
+    EXPECT_EQ(w.Help1[1].visible(), c.cross);
+    EXPECT_TRUE(contains(w.Results1.text(), c.line + "\r\n")) << w.Results1.text();
+    EXPECT_EQ(tray.calls, std::vector<std::string>{c.tip + " at " + time()});
+    EXPECT_EQ(w.TestStatus.text(), "COMPLETED");
+    EXPECT_EQ(w.TestStatus.color(), ui::kBlue);
+}
+
+INSTANTIATE_TEST_SUITE_P(FlagCombinations, Classification,
+                         Values(ClassCase{"PingPasses",
+                                          {"192.0.2.1"},
+                                          "passed",
+                                          ui::kGreen,
+                                          false,
+                                          "            You can reach the web",
+                                          "icon 103 Stopped-Last pass OK"},
+                                ClassCase{"NoItemsPasses",
+                                          {},
+                                          "passed",
+                                          ui::kGreen,
+                                          false,
+                                          "            You can reach the web",
+                                          "icon 103 Stopped-Last pass OK"},
+                                ClassCase{"PingFails",
+                                          {"192.0.2.2"},
+                                          "failed. Click cross",
+                                          ui::kRed,
+                                          true,
+                                          "******** You can not reach the web",
+                                          "icon 101 Stopped-2) Web-failed "},
+                                ClassCase{"ConnectFails",
+                                          {"192.0.2.2:80"},
+                                          "failed. Click cross",
+                                          ui::kRed,
+                                          true,
+                                          "******** You can not reach the web",
+                                          "icon 101 Stopped-2) Web-failed "},
+                                ClassCase{"PassThenFail",
+                                          {"192.0.2.1", "192.0.2.2"},
+                                          "problem",
+                                          ui::kOlive,
+                                          true,
+                                          "!!!!!!!!!!! You may not be able to reach the web",
+                                          "icon 102 Stopped-2) Web-problem "},
+                                ClassCase{"FailThenConnect",
+                                          {"192.0.2.2", "192.0.2.1:80"},
+                                          "problem",
+                                          ui::kOlive,
+                                          true,
+                                          "!!!!!!!!!!! You may not be able to reach the web",
+                                          "icon 102 Stopped-2) Web-problem "}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(EngineFixture, MessageLineOnlyWhenTheMessageFieldIsNotEmpty) {
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}, " "}, {"Quiet", {}, ""}});
+    engine.RunTests_Click();
+    // The one-space placeholder still gives a line; an empty field gives none.
+    EXPECT_TRUE(contains(w.Results1.text(),
+                         "Test 1) Loop Back\r\n"
+                         "            Successfully pinged 127.0.0.1 in 0 ms\r\n"
+                         "            You can  \r\n\r\n"));
+    EXPECT_TRUE(contains(w.Results1.text(), "Test 2) Quiet\r\n\r\n"));
+    EXPECT_EQ(w.Status[1].text(), "passed");
+}
+
+TEST_F(EngineFixture, ListsOfFailedAndProblemRowsMakeTheSummaryInRowOrder) {
+    probes.answers("192.0.2.1");
+    profile({{"Loop Back", {"127.0.0.2"}},
+             {"Mixed", {"192.0.2.1", "192.0.2.9"}},
+             {"Good", {"192.0.2.1"}},
+             {"Bad", {"192.0.2.8"}}});
+    engine.RunTests_Click();
+    EXPECT_EQ(session.Run.RunSummary, "1) Loop Back-failed 2) Mixed-problem 4) Bad-failed ");
+    // Any failed row makes the light red, whatever problems there were.
+    EXPECT_EQ(tray.calls, std::vector<std::string>{"icon 101 Stopped-" + session.Run.RunSummary +
+                                                   " at " + time()});
+}
+
+// ---- The results text of whole runs under the display options ------------------------------
+
+struct ThreeRows : EngineFixture {
+    ThreeRows() {
+        loopBackAnswers();
+        probes.listens("192.0.2.1", 80);
+        probes.names["mail.example"] = "192.0.2.25";
+        profile({{"Loop Back", {"127.0.0.1"}, "ping this PC"},
+                 {"Web", {"192.0.2.1:80"}, "reach the web"},
+                 {"Mail", {"mail.example"}, "send mail"}});
+    }
+    const std::string loopBack =
+        "Test 1) Loop Back\r\n"
+        "            Successfully pinged 127.0.0.1 in 0 ms\r\n"
+        "            You can ping this PC\r\n\r\n";
+    const std::string web =
+        "Test 2) Web\r\n"
+        "            Successfully connected to 192.0.2.1:80\r\n"
+        "            You can reach the web\r\n\r\n";
+    const std::string mail =
+        "Test 3) Mail\r\n"
+        "            -- Resolved mail.example to 192.0.2.25\r\n"
+        "!!!!!!!!!!! Ping failed for 192.0.2.25\r\n"
+        "******** You can not send mail\r\n\r\n";
+};
+
+TEST_F(ThreeRows, PlainRunWritesEveryLineAndABlankLineAfterEachRow) {
+    w.Results1.setText("old text");
+    engine.RunTests_Click();
+    EXPECT_EQ(w.Results1.text(), started() + loopBack + web + mail);
+    EXPECT_EQ(w.Results1.caret(), w.Results1.text().size());
+    EXPECT_TRUE(w.Results1.visible());
+}
+
+TEST_F(ThreeRows, ErrorsOnlyKeepsTheFailedRowWithItsHeaderAndBlankLine) {
+    w.ErrorsOnly.setValue(true);
+    engine.RunTests_Click();
+    EXPECT_EQ(w.Results1.text(), started() +
+                                     "Test 3) Mail\r\n"
+                                     "!!!!!!!!!!! Ping failed for 192.0.2.25\r\n"
+                                     "******** You can not send mail\r\n\r\n");
+}
+
+TEST_F(ThreeRows, ErrorsOnlyPassingRunWritesOnlyTheStartLine) {
+    probes.answers("192.0.2.25");
+    w.ErrorsOnly.setValue(true);
+    engine.RunTests_Click();
+    EXPECT_EQ(w.Results1.text(), started());
+}
+
+TEST_F(ThreeRows, ErrorsOnlyProblemRowHasItsHeadersButNoBlankLine) {
+    probes.names["mail2.example"] = "192.0.2.26";
+    probes.answers("192.0.2.26");
+    session.Table.at(0, 2, 2) = "mail2.example";
+    w.ErrorsOnly.setValue(true);
+    w.ContinuousLog.setValue(true);
+    w.Results1.setText("");
+    engine.RunTests_Click();
+    EXPECT_EQ(w.Results1.text(), "\r\n   TESTS STARTED   " + now() +
+                                     "\r\n\r\n"
+                                     "---- PASS --- 1\r\n\r\n"
+                                     "Test 3) Mail\r\n"
+                                     "!!!!!!!!!!! Ping failed for 192.0.2.25\r\n"
+                                     "!!!!!!!!!!! You may not be able to send mail\r\n");
+}
+
+TEST_F(ThreeRows, SimpleResultsKeepsHeadersAndMessageLinesOnly) {
+    w.SimpleMessage.setValue(true);
+    engine.RunTests_Click();
+    EXPECT_EQ(w.Results1.text(),
+              "\r\n"
+              "Test 1) Loop Back\r\n            You can ping this PC\r\n\r\n"
+              "Test 2) Web\r\n            You can reach the web\r\n\r\n"
+              "Test 3) Mail\r\n******** You can not send mail\r\n\r\n");
+}
+
+TEST_F(ThreeRows, ContinuousLogGrowsWithAPassHeaderPerRun) {
+    w.ContinuousLog.setValue(true);
+    w.Results1.setText("");
+    engine.RunTests_Click();
+    const std::string first = "\r\n   TESTS STARTED   " + now() +
+                              "\r\n\r\n---- PASS --- 1\r\n\r\n" + loopBack + web + mail;
+    EXPECT_EQ(w.Results1.text(), first);
+    // A continuous run: the countdown is running, so there is no new start line.
+    w.Continuous.setValue(true);
+    w.Timer2.setEnabled(true);
+    engine.RunTests_Click();
+    EXPECT_EQ(w.Results1.text(), first + "---- PASS --- 2\r\n\r\n" + loopBack + web + mail);
+}
+
+TEST_F(ThreeRows, TimeStampsAddTheRowsRunCountAndTheTime) {
+    w.TimeStamps.setValue(true);
+    w.Passes[1].setText(" 41");
+    engine.RunTests_Click();
+    EXPECT_TRUE(contains(w.Results1.text(), "Test 2) Web - Pass 42  --" + now() + " \r\n"));
+    EXPECT_EQ(w.Passes[1].text(), " 42");
+}
+
+// The box is full when a run leaves more than 60000 characters in it: not at 60000.
+class ResultsLimit : public ThreeRows, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ResultsLimit, MoreThan60000CharactersStopsWithTheMessage) {
+    const int over = GetParam();
+    w.ContinuousLog.setValue(true);
+    w.Results1.setText("");
+    engine.RunTests_Click();
+    const std::size_t oneRun = w.Results1.text().size();
+
+    w.Continuous.setValue(true);
+    w.Results1.setText(std::string(60000 + over - oneRun, 'x'));
+    engine.RunTests_Click();
+
+    const bool full = over > 0;
+    EXPECT_EQ(prompt.messages.size(), full ? 1U : 0U);
+    if (full) {
+        EXPECT_EQ(prompt.messages[0],
+                  (ui::Message{"Zelto", "The results text box is full.  Will now stop",
+                               ui::Buttons::Ok}));
+        EXPECT_TRUE(w.Results1.text().ends_with("TESTS STOPPED   " + now() + "\r\n"));
+        EXPECT_EQ(w.TestStatus.text(), "STOPPED");
+        EXPECT_FALSE(w.Timer2.enabled());
+        EXPECT_FALSE(w.btnStopTest.visible());
+    } else {
+        EXPECT_EQ(w.TestStatus.text(), "COMPLETED");
+        EXPECT_TRUE(w.Timer2.enabled());
+    }
+    EXPECT_EQ(w.Results1.caret(), w.Results1.text().size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Boundary, ResultsLimit, Values(-1, 0, 1));
+
+// ---- Run numbers -------------------------------------------------------------------------------
+
+TEST_F(EngineFixture, RunNumberCountsTo999ThenStartsAgainAt0) {
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Off", {"192.0.2.1"}, " ", false}});
+    w.Passes[1].setText(" 7");
+    session.Run.PassCount = 998;
+    engine.RunTests_Click();
+    EXPECT_EQ(w.Passes[10].text(), " 999");
+    engine.RunTests_Click();
+    EXPECT_EQ(session.Run.PassCount, 0);
+    EXPECT_EQ(w.Passes[10].text(), " 0");
+    EXPECT_EQ(w.Passes[0].text(), " 2");
+    // An unchecked row is shown again with its old count, and nothing of it runs.
+    EXPECT_EQ(w.Passes[1].text(), " 7");
+    EXPECT_TRUE(w.Passes[1].visible());
+    EXPECT_TRUE(w.Status[1].visible());
+    EXPECT_FALSE(contains(w.Results1.text(), "2) Off"));
+}
+
+TEST_F(EngineFixture, RowsBeyondTheProfileStayHidden) {
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}}});
+    engine.RunTests_Click();
+    EXPECT_TRUE(w.Status[0].visible());
+    for (int r = 1; r <= 7; ++r) {
+        EXPECT_FALSE(w.Status[r].visible()) << r;
+        EXPECT_FALSE(w.Passes[r].visible()) << r;
+    }
+}
+
+// ---- End of a run: countdown, menu, tray tip ---------------------------------------------------
+
+struct IntervalCase {
+    std::string typed;
+    std::string corrected;
+    int seconds;
+};
+
+class RunInterval : public EngineFixture, public ::testing::WithParamInterface<IntervalCase> {};
+
+TEST_P(RunInterval, ContinuousRunCorrectsTheIntervalAndStartsTheCountdown) {
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}}});
+    w.Continuous.setValue(true);
+    w.RunInterval.setText(GetParam().typed);
+    engine.RunTests_Click();
+    EXPECT_EQ(w.RunInterval.text(), GetParam().corrected);
+    EXPECT_EQ(engine.CountdownSeconds(), GetParam().seconds);
+    EXPECT_TRUE(w.Timer2.enabled());
+    EXPECT_EQ(w.Timer2.interval(), 1000);
+    EXPECT_TRUE(w.btnStopTest.visible());
+    EXPECT_TRUE(w.mnuStart.checked());
+    EXPECT_FALSE(w.mnuStop.checked());
+    EXPECT_EQ(tray.calls, std::vector<std::string>{"icon 103 Running-Last pass OK at " + time()});
+}
+
+INSTANTIATE_TEST_SUITE_P(Corrections, RunInterval,
+                         Values(IntervalCase{"20", "20", 20}, IntervalCase{"abc", "30", 30},
+                                IntervalCase{"", "30", 30}, IntervalCase{"90", "65", 65},
+                                IntervalCase{"65", "65", 65}, IntervalCase{"0", "30", 30},
+                                IntervalCase{"-5", "30", 30}, IntervalCase{".4", "30", 30},
+                                IntervalCase{"2.5", "2.5", 2}, IntervalCase{"3.5", "3.5", 4}));
+
+TEST_F(EngineFixture, SingleRunEndsStoppedWithTheMenuShowingIt) {
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}}});
+    engine.RunTests_Click();
+    EXPECT_FALSE(w.btnStopTest.visible());
+    EXPECT_FALSE(w.mnuStart.checked());
+    EXPECT_TRUE(w.mnuStop.checked());
+    EXPECT_FALSE(w.Timer2.enabled());
+    EXPECT_FALSE(engine.running());
+}
+
+TEST_F(EngineFixture, NoAddressOnThisPcIsSummarisedAndWatched) {
+    for (const std::string pc : {"", "127.0.0.1"}) {
+        probes.names[" "] = pc;
+        tray.calls.clear();
+        loopBackAnswers();
+        profile({{"Loop Back", {"127.0.0.1"}}, {"Bad", {"192.0.2.8"}}});
+        engine.RunTests_Click();
+        EXPECT_EQ(w.current_ip.text(), "Blank! Press cross for help");
+        EXPECT_EQ(w.current_ip.color(), ui::kRed);
+        EXPECT_TRUE(w.Help1[8].visible());
+        EXPECT_FALSE(w.IP_Check.visible());
+        EXPECT_TRUE(w.Timer1.enabled());
+        EXPECT_EQ(w.Timer1.interval(), 1000);
+        // The failed row still makes the light red, but the tip speaks of the address only.
+        EXPECT_EQ(tray.calls,
+                  std::vector<std::string>{"icon 101 Stopped-No IP Address at " + time()});
+    }
+}
+
+TEST_F(EngineFixture, AddressOnThisPcIsShownAndStopsTheWatch) {
+    w.Timer1.setEnabled(true);
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}}});
+    engine.RunTests_Click();
+    EXPECT_EQ(w.current_ip.text(), "192.0.2.10");
+    EXPECT_EQ(w.current_ip.color(), ui::kButtonText);
+    EXPECT_TRUE(w.IP_Check.visible());
+    EXPECT_FALSE(w.Help1[8].visible());
+    EXPECT_FALSE(w.Timer1.enabled());
+    // The run leaves the address of the last item tested.
+    EXPECT_EQ(session.LocalIP, "127.0.0.1");
+}
+
+// ---- The tray after a run: balloon once per spell of failures while in the tray ---------------
+
+struct InTray : EngineFixture {
+    InTray() {
+        loopBackAnswers();
+        profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1"}}});
+        w.Continuous.setValue(true);
+        w.window.setState(ui::WindowState::Minimised);
+    }
+    std::vector<std::string> run(bool fromTimer, bool webAnswers) {
+        if (webAnswers)
+            probes.answers("192.0.2.1");
+        else
+            probes.pings.erase("192.0.2.1");
+        if (fromTimer)
+            session.Run.RunSource = "Timer";
+        tray.calls.clear();
+        engine.RunTests_Click();
+        EXPECT_TRUE(session.Run.RunSource.empty());
+        return tray.calls;
+    }
+    std::string failedTip() const { return "Running-2) Web-failed  at " + time(); }
+    std::string red() const { return "icon 101 " + failedTip(); }
+    std::string balloon() const { return "balloon [] [" + failedTip() + "] 1 [Network problem] 3"; }
+};
+
+TEST_F(InTray, FirstFailingRunRaisesTheBalloonTheSecondNothingMoreLaterOnesTheRedIconAgain) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(run(false, false), (V{red(), balloon()}));
+    EXPECT_EQ(run(true, false), (V{red()}));
+    EXPECT_TRUE(session.Run.FailureRepeated);
+    EXPECT_EQ(run(true, false), (V{red(), red()}));
+    EXPECT_EQ(run(true, false), (V{red(), red()}));
+    // A passing run ends the spell: the next failure raises the balloon again.
+    EXPECT_EQ(run(true, true), (V{"icon 103 Running-Last pass OK at " + time()}));
+    EXPECT_FALSE(session.Run.BalloonShown);
+    EXPECT_EQ(run(true, false), (V{red(), balloon()}));
+}
+
+TEST_F(InTray, RunStartedByTheUserStartsANewSpell) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(run(true, false), (V{red(), balloon()}));
+    EXPECT_EQ(run(false, false), (V{red(), balloon()}));
+}
+
+TEST_F(InTray, ProblemRowKeepsTheSpellAndShowsAmber) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(run(true, false), (V{red(), balloon()}));
+    session.Table.at(0, 1, 2) = "127.0.0.1";  // one item answers, one does not
+    EXPECT_EQ(run(true, false), (V{"icon 102 Running-2) Web-problem  at " + time()}));
+    EXPECT_TRUE(session.Run.BalloonShown);
+}
+
+TEST_F(InTray, NoBalloonWhileTheWindowIsShown) {
+    w.window.setState(ui::WindowState::Normal);
+    EXPECT_EQ(run(true, false), std::vector<std::string>{red()});
+    EXPECT_EQ(run(true, false), std::vector<std::string>{red()});
+    EXPECT_FALSE(session.Run.BalloonShown);
+}
+
+struct BeepCase {
+    const char* name;
+    bool beepIfFailed, beepIfPassed, continuous;
+    bool webAnswers, webProblem;
+    int beeps;
+};
+
+class BeepAndShow : public InTray, public ::testing::WithParamInterface<BeepCase> {};
+
+TEST_P(BeepAndShow, BeepsAndRestoresTheWindowOnlyWhenMinimisedAndContinuous) {
+    const BeepCase& c = GetParam();
+    w.BeepIfFailed.setValue(c.beepIfFailed);
+    w.BeepifPassed.setValue(c.beepIfPassed);
+    w.Continuous.setValue(c.continuous);
+    if (c.webProblem)
+        session.Table.at(0, 1, 2) = "127.0.0.1";
+    const auto calls = run(true, c.webAnswers);
+    EXPECT_EQ(prompt.beeps, c.beeps);
+    const bool shown = c.beeps > 0;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "show"), shown ? 1 : 0);
+    EXPECT_EQ(w.window.state(), shown ? ui::WindowState::Normal : ui::WindowState::Minimised);
+    // Back on screen before the end of the run: no balloon.
+    if (shown) {
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), balloon()), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, BeepAndShow,
+    Values(BeepCase{"FailedRow", true, false, true, false, false, 1},
+           // Loop Back passes first: the window comes back then, so the beep sounds once.
+           BeepCase{"PassedRows", false, true, true, true, false, 1},
+           BeepCase{"PassedRowWithFailedOption", true, false, true, true, false, 0},
+           BeepCase{"ProblemRowNeverBeeps", true, false, true, false, true, 0},
+           BeepCase{"NotContinuous", true, false, false, false, false, 0}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+}  // namespace
+}  // namespace zelto::test

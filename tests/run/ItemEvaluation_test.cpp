@@ -1,0 +1,183 @@
+#include "run/ItemEvaluation.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run/EngineFixture.h"
+
+namespace zelto::test {
+namespace {
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The probe calls of a run after the lookup of this PC's own address.
+std::vector<std::string> itemCalls(FakeNetworkServices& probes) {
+    auto calls = probes.calls();
+    std::erase(calls, std::string("lookup  "));
+    return calls;
+}
+
+struct DottedCase {
+    const char* text;
+    bool dotted;
+};
+
+class Dotted : public ::testing::TestWithParam<DottedCase> {};
+
+TEST_P(Dotted, AddressIsDottedWhenInetAddrGivesNeitherNoneNorZero) {
+    EXPECT_EQ(run::isDottedAddress(GetParam().text), GetParam().dotted) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, Dotted,
+                         ::testing::Values(DottedCase{"192.0.2.1", true},
+                                           DottedCase{"127.0.0.1", true}, DottedCase{"127.1", true},
+                                           DottedCase{"10", true}, DottedCase{"0.0.0.0", false},
+                                           DottedCase{"255.255.255.255", false},
+                                           DottedCase{"gw.example", false}, DottedCase{"", false},
+                                           DottedCase{"192.0.2.1:0", false},
+                                           DottedCase{"1.2.3.4.5", false}));
+
+TEST_F(EngineFixture, ItemsAfterTheFirstBlankAreNeverTested) {
+    loopBackAnswers();
+    probes.answers("192.0.2.1");
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1", "Blank!", "192.0.2.3"}}});
+    engine.RunTests_Click();
+    EXPECT_EQ(itemCalls(probes), (std::vector<std::string>{"ping 127.0.0.1", "ping 192.0.2.1"}));
+    EXPECT_EQ(w.Status[1].text(), "passed");
+}
+
+TEST_F(EngineFixture, HostNameWithPortIsResolvedThenConnected) {
+    loopBackAnswers();
+    probes.names["web.example"] = "192.0.2.80";
+    probes.listens("192.0.2.80", 8080);
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"web.example:8080"}}});
+    engine.RunTests_Click();
+    EXPECT_TRUE(contains(w.Results1.text(),
+                         "Test 2) Web\r\n"
+                         "            -- Resolved web.example to 192.0.2.80\r\n"
+                         "            Successfully connected to 192.0.2.80:8080\r\n"));
+    EXPECT_EQ(session.Run.ConnectState, profiles::kConnected);
+}
+
+TEST_F(EngineFixture, FailedConnectWritesItsLineAndSetsTheErrorState) {
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:443"}}});
+    w.ErrorsOnly.setValue(true);
+    engine.RunTests_Click();
+    EXPECT_TRUE(contains(w.Results1.text(), "!!!!!!!!!!!  Failed to connect to 192.0.2.1:443\r\n"));
+    EXPECT_EQ(session.Run.ConnectState, profiles::kConnectError);
+}
+
+// A failed Loop Back means this PC's own stack is broken: a dotted item with a port is failed
+// without a line or a connect. The same item by host name still connects.
+TEST_F(EngineFixture, FailedLoopBackSkipsDottedConnectsButNotNamedOnes) {
+    probes.names["web.example"] = "192.0.2.1";
+    probes.listens("192.0.2.1", 80);
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80", "web.example:80"}}});
+    engine.RunTests_Click();
+    EXPECT_EQ(itemCalls(probes), (std::vector<std::string>{"ping 127.0.0.1", "lookup web.example",
+                                                           "connect 192.0.2.1:80"}));
+    EXPECT_TRUE(contains(w.Results1.text(),
+                         "Test 2) Web\r\n"
+                         "            -- Resolved web.example to 192.0.2.1\r\n"
+                         "            Successfully connected to 192.0.2.1:80\r\n"
+                         "!!!!!!!!!!! You may not be able to  \r\n"));
+    EXPECT_EQ(w.Status[1].text(), "problem");
+}
+
+TEST_F(EngineFixture, PassedLoopBackLetsDottedItemsConnect) {
+    loopBackAnswers();
+    probes.listens("192.0.2.1", 80);
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}});
+    engine.RunTests_Click();
+    EXPECT_EQ(itemCalls(probes),
+              (std::vector<std::string>{"ping 127.0.0.1", "connect 192.0.2.1:80"}));
+}
+
+struct FailCase {
+    const char* name;
+    std::string item;
+    std::string line;
+};
+
+class ItemFails : public EngineFixture, public ::testing::WithParamInterface<FailCase> {};
+
+TEST_P(ItemFails, WithExactlyOneLineAndNoProbe) {
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Gateway", {GetParam().item}}});
+    engine.RunTests_Click();
+    EXPECT_TRUE(contains(w.Results1.text(), "Test 2) Gateway\r\n" + GetParam().line +
+                                                "\r\n******** You can not  \r\n"))
+        << w.Results1.text();
+    EXPECT_EQ(w.Status[1].text(), "failed. Click cross");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keywords, ItemFails,
+    ::testing::Values(
+        FailCase{"AutoconfigFindsNothing", "autoconfig",
+                 "!!!!!!!!!!! Autoconfig was unable to get the IP address for 2) Gateway"},
+        FailCase{"LearnAndSaveLeftOver", "Learn&Save",
+                 "!!!!!!!!!!! Learn&Save runs on program start. Either it was just set or was "
+                 "unable to get the IP address for test 2) Gateway on startup"},
+        FailCase{"UnknownName", "nowhere.example",
+                 "!!!!!!!!!!! Unable to get the IP address for nowhere.example"},
+        FailCase{"NameWithPortIsLookedUpWithoutIt", "nowhere.example:25",
+                 "!!!!!!!!!!! Unable to get the IP address for nowhere.example"},
+        FailCase{"PortZeroIsNoPort", "192.0.2.1:0",
+                 "!!!!!!!!!!! Unable to get the IP address for 192.0.2.1:0"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(EngineFixture, AutoconfigIsFilledAfreshOnEveryRunAndPutBack) {
+    loopBackAnswers();
+    probes.answers("192.0.2.1");
+    probes.answers("192.0.2.2");
+    probes.answers("198.51.100.1");
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Gateway", {"AutoConfig"}}});
+    net.adapter(1, "192.0.2.10", {"192.0.2.1", "192.0.2.2"});
+
+    engine.RunTests_Click();
+    EXPECT_EQ(session.Table.at(0, 1, 1), "autoconfig");
+    EXPECT_EQ(session.Table.at(0, 1, 2), "192.0.2.2");
+    EXPECT_EQ(w.Status[1].text(), "passed");
+
+    net.adapter(1, "198.51.100.10", {"198.51.100.1"});
+    engine.RunTests_Click();
+    EXPECT_EQ(session.Table.at(0, 1, 1), "autoconfig");
+    EXPECT_EQ(itemCalls(probes),
+              (std::vector<std::string>{"ping 127.0.0.1", "ping 192.0.2.1", "ping 192.0.2.2",
+                                        "ping 127.0.0.1", "ping 198.51.100.1"}));
+    EXPECT_EQ(net.modes, (std::vector<std::string>{"gateway", "gateway"}));
+    EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(EngineFixture, AutoconfigThatFindsNothingStillPutsTheKeywordBack) {
+    loopBackAnswers();
+    profile({{"Loop Back", {"127.0.0.1"}}, {"DNS", {"autoconfig", "192.0.2.53"}}});
+    engine.RunTests_Click();
+    EXPECT_EQ(session.Table.at(0, 1, 1), "autoconfig");
+    // The fill blanked the other items too, so nothing more was tested.
+    EXPECT_EQ(itemCalls(probes), std::vector<std::string>{"ping 127.0.0.1"});
+}
+
+TEST_F(EngineFixture, UnderErrorsOnlySuccessLinesAreHiddenFailuresShown) {
+    loopBackAnswers();
+    probes.names["web.example"] = "192.0.2.80";
+    probes.listens("192.0.2.80", 80);
+    profile({{"Loop Back", {"127.0.0.1"}},
+             {"Web", {"web.example:80", "192.0.2.9", "192.0.2.9:80"}, "surf"}});
+    w.ErrorsOnly.setValue(true);
+    engine.RunTests_Click();
+    EXPECT_EQ(w.Results1.text(), started() +
+                                     "Test 2) Web\r\n"
+                                     "!!!!!!!!!!! Ping failed for 192.0.2.9\r\n"
+                                     "!!!!!!!!!!!  Failed to connect to 192.0.2.9:80\r\n"
+                                     "!!!!!!!!!!! You may not be able to surf\r\n");
+}
+
+}  // namespace
+}  // namespace zelto::test
