@@ -129,9 +129,7 @@ void must(const std::vector<std::string>& argv, const RunOptions& options) {
 }
 
 void ip(const std::string& args, const RunOptions& options) {
-    auto argv = words(args);
-    argv.insert(argv.begin(), "ip");
-    must(argv, options);
+    must(words("ip " + args), options);
 }
 
 }  // namespace zelto::lab

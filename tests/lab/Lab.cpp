@@ -18,14 +18,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
 
 #include "lab/LinkUp.h"
+#include "lab/SysFiles.h"
 
 namespace zelto::lab {
 
@@ -33,12 +32,6 @@ namespace {
 
 std::string errnoText(const std::string& what, int err = errno) {
     return what + ": " + std::strerror(err);
-}
-
-std::string sysctlPath(const std::string& key) {
-    std::string path = key;
-    std::replace(path.begin(), path.end(), '.', '/');
-    return "/proc/sys/" + path;
 }
 
 void writeAll(int fd, const void* data, std::size_t size) {
@@ -301,21 +294,17 @@ void inFreshNetns(const std::function<void()>& body, const NetnsOptions& options
 }
 
 void sysctl(const std::string& key, const std::string& value) {
-    std::ofstream out(sysctlPath(key));
-    out << value << '\n';
-    out.flush();
-    if (!out)
-        throw LabError("sysctl " + key + "=" + value + " failed");
+    if (!writeFile(sysctlPath(key), value + "\n"))
+        throw LabError(errnoText("sysctl " + key + "=" + value));
 }
 
 std::string readSysctl(const std::string& key) {
-    std::ifstream in(sysctlPath(key));
-    if (!in)
-        throw LabError("cannot read sysctl " + key);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    while (!text.empty() && text.back() == '\n')
-        text.pop_back();
-    return text;
+    std::optional<std::string> text = readFile(sysctlPath(key));
+    if (!text)
+        throw LabError(errnoText("cannot read sysctl " + key));
+    while (!text->empty() && text->back() == '\n')
+        text->pop_back();
+    return *text;
 }
 
 void overlayFile(const std::string& path, const std::string& content) {

@@ -7,21 +7,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <optional>
 #include <string>
 
 #include "lab/LabError.h"
 #include "lab/LinkUp.h"
+#include "lab/SysFiles.h"
 
 namespace zelto::lab {
 
 namespace {
-
-std::string sysctlPath(const std::string& key) {
-    std::string path = key;
-    std::replace(path.begin(), path.end(), '.', '/');
-    return "/proc/sys/" + path;
-}
 
 void writeAll(int fd, const std::string& text) {
     [[maybe_unused]] ssize_t n = ::write(fd, text.data(), text.size());
@@ -115,13 +110,8 @@ void Peer::sysctl(const std::string& key, const std::string& value) const {
     // /proc/sys/net belongs to the namespace of whoever opens it, so the write happens in a
     // child that has entered the peer.
     const std::string path = sysctlPath(key);
-    const int code = call([&] {
-        std::ofstream out(path);
-        out << value << '\n';
-        out.flush();
-        return out ? 0 : 1;
-    });
-    if (code != 0)
+    const std::string text = value + "\n";
+    if (call([&] { return writeFile(path, text) ? 0 : 1; }) != 0)
         throw LabError("peer sysctl " + key + "=" + value + " failed");
 }
 
@@ -131,10 +121,10 @@ std::string Peer::readSysctl(const std::string& key) const {
         throw LabError(std::string("pipe failed: ") + std::strerror(errno));
     const std::string path = sysctlPath(key);
     Process child = spawn([&] {
-        std::ifstream in(path);
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        writeAll(pipeFds[1], text);
-        return in ? 0 : 1;
+        const std::optional<std::string> text = readFile(path);
+        if (text)
+            writeAll(pipeFds[1], *text);
+        return text ? 0 : 1;
     });
     ::close(pipeFds[1]);
     std::string text;
@@ -142,7 +132,8 @@ std::string Peer::readSysctl(const std::string& key) const {
     for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
         text.append(buffer, static_cast<std::size_t>(n));
     ::close(pipeFds[0]);
-    child.wait();
+    if (child.wait() != 0)
+        throw LabError("cannot read peer sysctl " + key);
     while (!text.empty() && text.back() == '\n')
         text.pop_back();
     return text;

@@ -2,6 +2,7 @@
 
 #include <netinet/ip_icmp.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -11,7 +12,6 @@ namespace zelto::probes::icmp {
 
 namespace {
 
-constexpr std::size_t kIcmpHeader = 8;
 constexpr std::size_t kMinIpHeader = 20;
 
 std::uint16_t be16(const std::uint8_t* p) {
@@ -61,18 +61,17 @@ std::uint16_t checksum(std::span<const std::uint8_t> data) {
     return static_cast<std::uint16_t>(~sum & 0xFFFFu);
 }
 
-std::vector<std::uint8_t> echoRequest(std::uint16_t id, std::uint16_t seq,
-                                      std::string_view payload) {
-    std::vector<std::uint8_t> packet(kIcmpHeader + payload.size(), 0);
+EchoRequest echoRequest(std::uint16_t id, std::uint16_t seq) {
+    EchoRequest packet{};
     packet[0] = ICMP_ECHO;
     packet[4] = static_cast<std::uint8_t>(id >> 8);
-    packet[5] = static_cast<std::uint8_t>(id & 0xFF);
+    packet[5] = static_cast<std::uint8_t>(id);
     packet[6] = static_cast<std::uint8_t>(seq >> 8);
-    packet[7] = static_cast<std::uint8_t>(seq & 0xFF);
-    std::memcpy(packet.data() + kIcmpHeader, payload.data(), payload.size());
+    packet[7] = static_cast<std::uint8_t>(seq);
+    std::copy(kPayload.begin(), kPayload.end(), packet.begin() + kIcmpHeader);
     const std::uint16_t sum = checksum(packet);
     packet[2] = static_cast<std::uint8_t>(sum >> 8);
-    packet[3] = static_cast<std::uint8_t>(sum & 0xFF);
+    packet[3] = static_cast<std::uint8_t>(sum);
     return packet;
 }
 

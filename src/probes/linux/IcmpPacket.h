@@ -2,12 +2,12 @@
 
 #include <netinet/in.h>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace zelto::probes::icmp {
 
@@ -17,9 +17,11 @@ inline constexpr std::string_view kPayload = "Hello World";
 /// The Internet checksum (RFC 1071) of `data`.
 std::uint16_t checksum(std::span<const std::uint8_t> data);
 
-/// An ICMP echo request (type 8) with `id`, `seq` and `payload`, checksum filled in.
-std::vector<std::uint8_t> echoRequest(std::uint16_t id, std::uint16_t seq,
-                                      std::string_view payload = kPayload);
+inline constexpr std::size_t kIcmpHeader = 8;
+using EchoRequest = std::array<std::uint8_t, kIcmpHeader + kPayload.size()>;
+
+/// An ICMP echo request (type 8) with `id`, `seq` and the payload, checksum filled in.
+EchoRequest echoRequest(std::uint16_t id, std::uint16_t seq);
 
 /// The echo a probe waits for: sent to `target` (network byte order) with `id` and `seq`.
 struct EchoKey {
