@@ -17,8 +17,9 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "binding_test";
     static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    // Never destroyed: tearing Qt down after main() returns crashes in its device registry.
+    static auto* a = new QApplication(argc, argv);
+    return *a;
 }
 
 TEST(Binding, ARealClickReachesTheHandlerAndModelChangesReachTheWidget) {
