@@ -1,31 +1,216 @@
 #include "shell/Cli.h"
 
+#include <QCoreApplication>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "netparams/AdpaterStatus.h"
+#include "netparams/GetNetParams.h"
+#include "netparams/linux/LinuxNetParams.h"
+#include "probes/linux/LinuxNetworkServices.h"
+#include "profiles/Startup.h"
+#include "shell/CliArguments.h"
+#include "shell/CliCheck.h"
+#include "shell/CliEventPump.h"
+#include "shell/CliPrompter.h"
+#include "shell/CliReport.h"
+#include "shell/CliSignals.h"
+#include "shell/FrmMain.h"
+#include "shell/SettingsStore.h"
+#include "shell/TrayHostSlot.h"
+#include "ui/Clock.h"
+#include "ui/ProgramEnd.h"
 
 namespace zelto::shell {
 
 namespace {
-constexpr const char* kUsage =
-    "Usage:\n"
-    "  zelto-cli [--folder DIR] run [--in] [--tests LIST] [--errors-only] [--simple]\n"
-    "            [--timestamps] [--brief | --json]\n"
-    "  zelto-cli [--folder DIR] params [--key] [--explain]\n"
-    "  zelto-cli [--folder DIR] interfaces\n"
-    "  zelto-cli --help | --version\n";
+
+constexpr int kCouldNotRun = 3;
+
+void tellError(const std::string& reason) {
+    std::cerr << "zelto-cli: " << oneLine(reason) << '\n';
 }
 
+/// Writes `text` to standard output and flushes it; false (with the reason told) when it
+/// could not be written, e.g. a full disk behind a redirection.
+bool writeOut(const std::string& text) {
+    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        tellError(std::string("cannot write the output: ") + std::strerror(errno));
+        return false;
+    }
+    if (std::fflush(stdout) != 0) {
+        tellError(std::string("cannot write the output: ") + std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+/// `text` with LF line ends, ending in exactly one line end unless it is empty.
+std::string asLines(const std::string& text) {
+    std::string out = lfText(text);
+    if (!out.empty() && out.back() != '\n')
+        out += '\n';
+    return out;
+}
+
+std::string programFolderFor(const CliOptions& o) {
+    if (o.folder.empty())
+        return profiles::programFolder(QCoreApplication::applicationFilePath().toStdString());
+    return o.folder.back() == '/' ? o.folder : o.folder + "/";
+}
+
+/// A run that could not happen: the reason on standard error (unless it is already there),
+/// and, for a monitoring system or a script, in the form it reads on standard output.
+int couldNotRun(const CliOptions& o, const std::string& reason, bool alreadyTold) {
+    if (!alreadyTold)
+        tellError(reason);
+    if (o.output == CliOutput::Brief)
+        writeOut(briefFailure(reason) + "\n");
+    else if (o.output == CliOutput::Json)
+        writeOut(jsonFailure(reason) + "\n");
+    return kCouldNotRun;
+}
+
+int runChecks(const CliOptions& o, CliEventPump& pump, std::atomic<bool>& interrupted,
+              std::atomic<FrmMain*>& target) {
+    probes::LinuxNetworkServices probes;
+    netparams::LinuxNetParams netParams;
+    // No notification area: the tray keeps its record and shows nothing.
+    TrayHostSlot tray;
+    ui::SystemClock clock;
+    // The user's saved desktop settings are neither read nor changed.
+    MemorySettingsStore settings;
+    ui::ThrowingProgramEnd end;
+    CliPrompter prompter(std::cerr);
+    profiles::Session session;
+    session.InstallDir = programFolderFor(o);
+
+    FrmMain model(session,
+                  {prompter, end, probes, netParams.gatherer(), pump, clock, settings, tray});
+    netParams.gatherer().setOutcomeHandler(
+        [&model](const netparams::GatherOutcome& g) { model.applyGatherOutcome(g); });
+    CliCheck check(model);
+
+    std::optional<std::string> refused;
+    try {
+        refused = check.prepare(o);
+    } catch (const ui::ProgramEnded&) {
+        // The profile's own two messages are already on standard error.
+        return couldNotRun(o, "the profile could not be loaded", true);
+    }
+    if (refused)
+        return couldNotRun(o, *refused, false);
+    target.store(&model);
+    if (interrupted.load())
+        return couldNotRun(o, "interrupted before the run", false);
+
+    const RunReport report = check.run();
+    target.store(nullptr);
+    std::string out;
+    if (o.output == CliOutput::Brief)
+        out = briefLine(report) + "\n";
+    else if (o.output == CliOutput::Json)
+        out = jsonReport(report) + "\n";
+    else
+        out = asLines(report.results);
+    if (!writeOut(out))
+        return kCouldNotRun;
+    return exitStatus(report);
+}
+
+int printParams(const CliOptions& o) {
+    netparams::LinuxNetParams netParams;
+    netparams::GetNetParams& gatherer = netParams.gatherer();
+    std::string report =
+        netparams::parameterReport(gatherer, o.keyValues ? "KeyValues" : "Everything", o.explain);
+    const netparams::GatherOutcome& outcome = gatherer.outcome();
+    if (outcome.message) {
+        // What the desktop program shows in a message box.
+        std::cerr << ui::kAppTitle << ": " << oneLine(*outcome.message) << '\n';
+        return kCouldNotRun;
+    }
+    // Every report line starts with its line break; the first one is no line of its own here.
+    if (report.starts_with("\r\n"))
+        report.erase(0, 2);
+    if (!writeOut(asLines(report)))
+        return kCouldNotRun;
+    if (!outcome.showReport) {
+        // The gather stopped short; its last line says where.
+        const std::size_t lastLine = report.rfind("\r\n");
+        tellError(lastLine == std::string::npos ? report : report.substr(lastLine + 2));
+        return kCouldNotRun;
+    }
+    return 0;
+}
+
+int printInterfaces() {
+    netparams::LinuxNetParams netParams;
+    const netparams::InterfaceTable table = netParams.interfaces().readInterfaces();
+    if (table.sizingError != 0 || table.error != 0) {
+        const int error = table.sizingError != 0 ? table.sizingError : table.error;
+        tellError(std::string("cannot read the interface table: ") + std::strerror(error));
+        return kCouldNotRun;
+    }
+    const std::string listing =
+        netparams::ReadInterfaceTable(table.rows, netparams::userNumberLocale());
+    return writeOut(asLines(listing)) ? 0 : kCouldNotRun;
+}
+
+}  // namespace
+
 int runCli(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("zelto-cli 1.9");
-        return 0;
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const CliParse parsed = parseCliArguments(args);
+    if (!parsed.options) {
+        tellError(parsed.error);
+        std::cerr << kCliUsage;
+        return kCouldNotRun;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, stdout);
-        return 0;
+    const CliOptions& o = *parsed.options;
+    if (o.command == CliCommand::Help)
+        return writeOut(kCliUsage) ? 0 : kCouldNotRun;
+    if (o.command == CliCommand::Version)
+        return writeOut("zelto-cli 1.9\n") ? 0 : kCouldNotRun;
+
+    try {
+        // An interrupted run stops as the Stop button would and still reports what it found.
+        // The watch comes first, so that every thread started later leaves the signals to it.
+        CliEventPump pump;
+        std::atomic<bool> interrupted{false};
+        std::atomic<FrmMain*> target{nullptr};
+        std::optional<CliSignalWatch> signalWatch;
+        if (o.command == CliCommand::Run) {
+            signalWatch.emplace([&pump, &interrupted, &target](int) {
+                interrupted.store(true);
+                pump.post([&target] {
+                    if (FrmMain* model = target.load())
+                        model->c.btnStopTest.click();
+                });
+            });
+        }
+        // The system bus (DHCP leases) and the user's number format need an application.
+        QCoreApplication app(argc, argv);
+        switch (o.command) {
+            case CliCommand::Run:
+                return runChecks(o, pump, interrupted, target);
+            case CliCommand::Params:
+                return printParams(o);
+            case CliCommand::Interfaces:
+                return printInterfaces();
+            default:
+                return kCouldNotRun;
+        }
+    } catch (const std::exception& e) {
+        tellError(std::string("unexpected failure: ") + e.what());
+        return kCouldNotRun;
     }
-    std::fputs(kUsage, stderr);
-    return 3;
 }
 
 }  // namespace zelto::shell

@@ -1,0 +1,212 @@
+#include "shell/CliArguments.h"
+
+#include <array>
+#include <string_view>
+
+namespace zelto::shell {
+
+const char* const kCliUsage =
+    "Usage:\n"
+    "  zelto-cli [--folder DIR] run [--in] [--tests LIST] [--errors-only] [--simple]\n"
+    "            [--timestamps] [--brief | --json]\n"
+    "  zelto-cli [--folder DIR] params [--key] [--explain]\n"
+    "  zelto-cli [--folder DIR] interfaces\n"
+    "  zelto-cli --help | --version\n"
+    "\n"
+    "Commands:\n"
+    "  run         load the Out of Office profile, run its tests once and print the results\n"
+    "  params      print the network parameter report\n"
+    "  interfaces  print the interface listing\n"
+    "\n"
+    "Options:\n"
+    "  --folder DIR    program folder with the profiles (default: the executable's folder)\n"
+    "  --in            run the In Office profile instead\n"
+    "  --tests LIST    check only these tests, by number, e.g. 1,3,4 (1 is Loop Back)\n"
+    "  --errors-only   show only failures, as \"Errors Only\" does\n"
+    "  --simple        show only headers and messages, as \"Simple Results\" does\n"
+    "  --timestamps    add the pass number, date and time to each test\n"
+    "  --brief         print one monitoring-plugin line instead of the results\n"
+    "  --json          print one JSON object instead of the results\n"
+    "  --key           report the key values only\n"
+    "  --explain       add the explanation paragraphs to the report\n"
+    "\n"
+    "Exit status of run: 0 every checked test passed, 1 a problem and no failure,\n"
+    "2 a failure, 3 the run could not happen (the reason is on standard error).\n"
+    "Other commands: 0, or 3 with the reason.\n";
+
+namespace {
+
+struct Flag {
+    std::string_view name;
+    CliCommand owner;
+};
+
+constexpr std::array kFlags{
+    Flag{"--in", CliCommand::Run},         Flag{"--errors-only", CliCommand::Run},
+    Flag{"--simple", CliCommand::Run},     Flag{"--timestamps", CliCommand::Run},
+    Flag{"--brief", CliCommand::Run},      Flag{"--json", CliCommand::Run},
+    Flag{"--tests", CliCommand::Run},      Flag{"--key", CliCommand::Params},
+    Flag{"--explain", CliCommand::Params},
+};
+
+const char* commandName(CliCommand c) {
+    switch (c) {
+        case CliCommand::Run:
+            return "run";
+        case CliCommand::Params:
+            return "params";
+        case CliCommand::Interfaces:
+            return "interfaces";
+        default:
+            return "";
+    }
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+// "1,3,4" into display numbers. Spaces around a number are forgiven ("1, 3" quoted in a shell);
+// anything else that is not a plain positive number names the list as the fault.
+std::optional<std::vector<int>> testList(std::string_view list, std::string& error) {
+    std::vector<int> numbers;
+    const std::string quoted = "'" + std::string(list) + "'";
+    while (true) {
+        const std::size_t comma = list.find(',');
+        const std::string_view item = trimmed(list.substr(0, comma));
+        // Three digits are plenty for eight rows and keep the number far from overflow.
+        if (item.empty() || item.size() > 3 ||
+            item.find_first_not_of("0123456789") != std::string_view::npos) {
+            error = "--tests: " + quoted + " is not a list of test numbers like 1,3,4";
+            return std::nullopt;
+        }
+        const int n = std::stoi(std::string(item));
+        if (n == 0) {
+            error = "--tests: there is no test 0; tests are numbered from 1 (Loop Back)";
+            return std::nullopt;
+        }
+        numbers.push_back(n);
+        if (comma == std::string_view::npos)
+            return numbers;
+        list.remove_prefix(comma + 1);
+    }
+}
+
+}  // namespace
+
+CliParse parseCliArguments(const std::vector<std::string>& args) {
+    CliOptions o;
+    std::optional<CliCommand> command;
+    // Options are gathered first and checked against the command at the end, so that their
+    // order on the line does not matter.
+    std::vector<std::string_view> flags;
+    bool folderGiven = false;
+    bool testsGiven = false;
+
+    auto fail = [](std::string message) { return CliParse{std::nullopt, std::move(message)}; };
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h" || arg == "--version") {
+            CliOptions only;
+            only.command = arg == "--version" ? CliCommand::Version : CliCommand::Help;
+            return {only, {}};
+        }
+
+        if (!arg.starts_with("-")) {
+            if (command)
+                return fail("unexpected argument '" + arg + "'");
+            if (arg == "run")
+                command = CliCommand::Run;
+            else if (arg == "params")
+                command = CliCommand::Params;
+            else if (arg == "interfaces")
+                command = CliCommand::Interfaces;
+            else
+                return fail("unknown command '" + arg + "'");
+            continue;
+        }
+
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        std::optional<std::string> value;
+        if (eq != std::string::npos)
+            value = arg.substr(eq + 1);
+
+        if (name == "--folder" || name == "--tests") {
+            if (!value) {
+                // A following option is a forgotten value, not a folder named "--in".
+                if (i + 1 >= args.size() || args[i + 1].starts_with("--"))
+                    return fail(name + " needs a value");
+                value = args[++i];
+            }
+            if (name == "--folder") {
+                if (folderGiven)
+                    return fail("--folder given twice");
+                if (value->empty())
+                    return fail("--folder needs a folder name");
+                folderGiven = true;
+                o.folder = *value;
+                continue;
+            }
+            if (testsGiven)
+                return fail("--tests given twice");
+            testsGiven = true;
+            std::string error;
+            auto list = testList(*value, error);
+            if (!list)
+                return fail(error);
+            o.tests = std::move(*list);
+            flags.push_back("--tests");
+            continue;
+        }
+
+        const Flag* flag = nullptr;
+        for (const Flag& f : kFlags) {
+            if (f.name == name)
+                flag = &f;
+        }
+        if (flag == nullptr)
+            return fail("unknown option '" + arg + "'");
+        if (value)
+            return fail(name + " takes no value");
+        flags.push_back(flag->name);
+        if (name == "--in")
+            o.inOffice = true;
+        else if (name == "--errors-only")
+            o.errorsOnly = true;
+        else if (name == "--simple")
+            o.simple = true;
+        else if (name == "--timestamps")
+            o.timestamps = true;
+        else if (name == "--key")
+            o.keyValues = true;
+        else if (name == "--explain")
+            o.explain = true;
+        else if (name == "--brief" || name == "--json") {
+            const CliOutput wanted = name == "--brief" ? CliOutput::Brief : CliOutput::Json;
+            if (o.output != CliOutput::Text && o.output != wanted)
+                return fail("--brief and --json exclude each other");
+            o.output = wanted;
+        }
+    }
+
+    if (!command)
+        return fail("no command given (run, params or interfaces)");
+    for (std::string_view f : flags) {
+        for (const Flag& known : kFlags) {
+            if (known.name == f && known.owner != *command) {
+                return fail(std::string(f) + " is an option of " + commandName(known.owner) +
+                            ", not of " + commandName(*command));
+            }
+        }
+    }
+    o.command = *command;
+    return {o, {}};
+}
+
+}  // namespace zelto::shell

@@ -1,0 +1,29 @@
+#include "shell/CliPrompter.h"
+
+namespace zelto::shell {
+
+std::string oneLine(const std::string& text) {
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch == '\r' || ch == '\n') {
+            // A monitoring system or a log reads one message per line.
+            if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            line += ' ';
+        } else {
+            line += ch;
+        }
+    }
+    return line;
+}
+
+ui::Answer CliPrompter::ask(const std::string& text, ui::Buttons buttons,
+                            const std::string& title) {
+    out_ << oneLine(title) << ": " << oneLine(text) << '\n';
+    out_.flush();
+    return buttons == ui::Buttons::Ok ? ui::Answer::Ok : ui::Answer::No;
+}
+
+}  // namespace zelto::shell
