@@ -14,7 +14,8 @@ FrmMain::FrmMain(profiles::Session& session, Platform platform)
       results_(c.Results1, c.ErrorsOnly, c.SimpleMessage),
       tray_(c.window, p_.tray),
       trayForRuns_(tray_),
-      engine_({profileContext_, results_, trayForRuns_, p_.pump, p_.clock}) {
+      engine_({profileContext_, results_, trayForRuns_, p_.pump, p_.clock}),
+      continuous_(c, s_, engine_) {
     wireHandlers();
 }
 
@@ -36,6 +37,8 @@ void FrmMain::wireHandlers() {
     c.btnClearResults.onClick = [this] { run::btnClearResults_Click(c, s_); };
     c.PrintLog2.onClick = [this] { run::PrintLog2_Click(s_, c.Results1, p_.prompt, p_.clock); };
     c.Timer1.onTick = [this] { engine_.Timer1_Timer(); };
+    c.Timer2.onTick = [this] { continuous_.Timer2_Timer(); };
+    c.Continuous.onClick = [this] { continuous_.Continuous_Click(); };
     c.window.onResize = [this] { tray_.Form_Resize(); };
 }
 

@@ -8,6 +8,7 @@
 #include "probes/NetworkServices.h"
 #include "profiles/ProfileContext.h"
 #include "profiles/Session.h"
+#include "run/Continuous.h"
 #include "run/Engine.h"
 #include "run/ResultsBox.h"
 #include "run/TestSelection.h"
@@ -94,6 +95,7 @@ class FrmMain {
     Tray tray_;
     TrayForRuns trayForRuns_;
     run::Engine engine_;
+    run::Continuous continuous_;
 };
 
 }  // namespace zelto::shell

@@ -96,6 +96,8 @@ inline FrmMainControls::FrmMainControls() {
     IP_Check.setVisible(false);
     Adapter_check.setVisible(false);
     Adapter_cross.setVisible(false);
+    RotCircle.setVisible(false);
+    RotLine.setVisible(false);
     Continuous.setToolTip(
         "If checked, tests will repeat after the designated number of seconds until stop is "
         "pressed");
