@@ -40,5 +40,3 @@ BENCHMARK(InterfaceListing)
     ->ReportAggregatesOnly(true);
 
 }  // namespace
-
-BENCHMARK_MAIN();

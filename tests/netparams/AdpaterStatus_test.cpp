@@ -87,15 +87,6 @@ TEST(InterfaceListing, SpeedInShortestForm) {
         EXPECT_EQ(speedText(bits), text) << bits;
 }
 
-TEST(InterfaceListing, StatusTextsOutsideTheTablesAreEmpty) {
-    EXPECT_EQ(adminStatusText(3), "Testing");
-    EXPECT_EQ(adminStatusText(0), "");
-    EXPECT_EQ(operStatusText(0), "Non-operational");
-    EXPECT_EQ(operStatusText(5), "Operational");
-    EXPECT_EQ(operStatusText(6), "");
-    EXPECT_EQ(operStatusText(-1), "");
-}
-
 TEST(InterfaceLookup, FindsTheRowByItsPhysicalAddressText) {
     InterfaceRow listening = ethernetRow(3, "eth1", "", "");
     listening.inOctets = 10;
@@ -121,12 +112,6 @@ TEST(InterfaceLookup, FindsTheRowByItsPhysicalAddressText) {
     // The index narrows the match: the row with that address and index, or none.
     EXPECT_EQ(ReadInterfaceTable(rows, "02:00:00:00:00:03", 2).adminStatus, "Blank!");
     EXPECT_TRUE(ReadInterfaceTable(rows, "02:00:00:00:00:03", 3).receiving);
-}
-
-TEST(InterfaceLookup, PhysicalAddressText) {
-    EXPECT_EQ(physicalAddressText(std::string("\x00\x0c\x29\x1a\x2b\xff", 6)), "00:0C:29:1A:2B:FF");
-    EXPECT_EQ(physicalAddressText(""), "");
-    EXPECT_EQ(physicalAddressText("\x0a"), "0A");
 }
 
 TEST(InterfaceLookup, ListingOfAnUnreadableTableIsNothing) {

@@ -352,7 +352,10 @@ TEST_F(Gather, AdaptersSharingOrLackingAHardwareAddressGetTheirOwnStatus) {
     tunnel.type = kTypeOther;
     interfaces.table.rows.push_back(vlan);
     interfaces.table.rows.push_back(tunnel);
+    dhcp.leases["eth0"] = {"", 0, 0};  // a client that did not record its server
     const Snapshot& s = run("Nothing");
+    EXPECT_EQ(s.AdapterDhcp[1], "Enabled");
+    EXPECT_EQ(s.AdapterDhcpServer[1], "Blank!");
     EXPECT_EQ(s.AdapterAdminStatus[1], "Enabled");
     EXPECT_EQ(s.AdapterAdminStatus[2], "Disabled");
     EXPECT_EQ(s.AdapterAdminStatus[3], "Enabled");
