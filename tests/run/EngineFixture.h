@@ -124,8 +124,10 @@ struct Row {
     bool checked = true;
 };
 
-/// An engine over a fresh window model with fake probes, a scripted pump and a fixed clock.
-struct EngineFixture : ::testing::Test {
+/// An engine over a fresh window model with the given probes, a scripted pump and a fixed
+/// clock.
+template <class Probes>
+struct EngineRig {
     /// Puts `rows` into slot 0 (display names numbered as the loader numbers them).
     void profile(const std::vector<Row>& rows) {
         for (int r = 0; r <= profiles::MaxTestRow; ++r) {
@@ -144,7 +146,7 @@ struct EngineFixture : ::testing::Test {
         session.OfficeIndex = 0;
         session.TestCount = static_cast<int>(rows.size());
     }
-    /// A Loop Back row whose ping answers, and the PC's address known.
+    /// A Loop Back row whose ping answers.
     void loopBackAnswers() { probes.answers("127.0.0.1"); }
 
     std::string now() const { return ui::generalDate(clock.localNow()); }
@@ -156,7 +158,7 @@ struct EngineFixture : ::testing::Test {
     ui::ScriptedPrompter prompt;
     ui::ThrowingProgramEnd end;
     FakeGatherer net;
-    FakeNetworkServices probes;
+    Probes probes;
     profiles::ProfileContext ctx{session, w, prompt, end, net, probes};
     run::ResultsBox results{w.Results1, w.ErrorsOnly, w.SimpleMessage};
     RecordingTray tray{w.window};
@@ -164,5 +166,8 @@ struct EngineFixture : ::testing::Test {
     ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
     run::Engine engine{{ctx, results, tray, pump, clock}};
 };
+
+/// The engine against scripted probes.
+struct EngineFixture : ::testing::Test, EngineRig<FakeNetworkServices> {};
 
 }  // namespace zelto::test

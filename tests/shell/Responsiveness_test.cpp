@@ -1,0 +1,168 @@
+// A run waits for its probes without freezing the window and without burning CPU: events that
+// reach the Qt event loop while a probe is in flight are served before the probe returns.
+
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "probes/NetworkServices.h"
+#include "profiles/ProfileContext.h"
+#include "run/Engine.h"
+#include "run/ResultsBox.h"
+#include "run/TrayActions.h"
+#include "shell/FrmMainControls.h"
+#include "shell/QtEventPump.h"
+#include "support/Fakes.h"
+#include "ui/Clock.h"
+#include "ui/ProgramEnd.h"
+#include "ui/Prompter.h"
+
+namespace zelto::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+/// Pings answer at once; a connect sleeps (no polling) for `connectTime` or until stopped,
+/// and notes how many events the UI thread had served by the time it returned.
+class SlowConnect : public probes::NetworkServices {
+  public:
+    probes::PingResult ping(const std::string&, std::stop_token) override {
+        return {0, "0 ms", true};
+    }
+    std::string getIPFromHostName(const std::string& name, std::stop_token) override {
+        return name == " " ? "192.0.2.10" : "";
+    }
+    probes::ConnectResult connect(const std::string&, int, std::stop_token stop) override {
+        std::mutex m;
+        std::condition_variable_any cv;
+        std::unique_lock lock(m);
+        const bool stopped = cv.wait_for(lock, stop, connectTime, [] { return false; }),
+                   cancelled = stop.stop_requested();
+        (void)stopped;
+        eventsAtReturn = eventsServed.load();
+        wasCancelled = cancelled;
+        return cancelled ? probes::ConnectResult::Cancelled : probes::ConnectResult::Connected;
+    }
+
+    std::chrono::milliseconds connectTime{10s};
+    std::atomic<int> eventsServed{0};
+    std::atomic<int> eventsAtReturn{-1};
+    std::atomic<bool> wasCancelled{false};
+};
+
+class NoTray : public run::TrayActions {
+  public:
+    void SetTrayIcon(int, const std::string&) override {}
+    void ShowTrayBalloon(const std::string&, const std::string&, int, const std::string&,
+                         int) override {}
+    void mnuShow_Click() override {}
+};
+
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return secs(u.ru_utime) + secs(u.ru_stime);
+}
+
+struct Responsiveness : ::testing::Test {
+    Responsiveness() {
+        for (int f = 0; f <= profiles::MessageField; ++f) {
+            session.Table.at(0, 0, f) = profiles::kBlank;
+            session.Table.at(0, 1, f) = profiles::kBlank;
+        }
+        session.Table.at(0, 0, 0) = "1) Loop Back";
+        session.Table.at(0, 0, 1) = "127.0.0.1";
+        session.Table.at(0, 1, 0) = "2) Web";
+        session.Table.at(0, 1, 1) = "192.0.2.1:80";
+        session.TestCount = 2;
+        w.Test[0].setValue(true);
+        w.Test[1].setValue(true);
+    }
+
+    int argc = 1;
+    char name[8] = "test";
+    char* argv[2] = {name, nullptr};
+    QCoreApplication app{argc, argv};
+    shell::QtEventPump pump;
+
+    profiles::Session session;
+    shell::FrmMainControls w;
+    ui::ScriptedPrompter prompt;
+    ui::ThrowingProgramEnd end;
+    FakeGatherer net;
+    SlowConnect probes;
+    profiles::ProfileContext ctx{session, w, prompt, end, net, probes};
+    run::ResultsBox results{w.Results1, w.ErrorsOnly, w.SimpleMessage};
+    NoTray tray;
+    ui::SystemClock clock;
+    run::Engine engine{{ctx, results, tray, pump, clock}};
+};
+
+TEST_F(Responsiveness, StopClickAndTimerTicksAreServedBeforeTheProbeReturns) {
+    // A timer of the window, driven by a QTimer as the widget layer drives it.
+    int ticks = 0;
+    w.Timer2.setEnabled(true);
+    w.Timer2.onTick = [&] {
+        ++ticks;
+        ++probes.eventsServed;
+    };
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { w.Timer2.tick(); });
+    timer.start(50);
+
+    // The Stop click arrives from outside, as a posted event.
+    bool stopServedWhileRunning = false;
+    std::jthread user([&] {
+        std::this_thread::sleep_for(400ms);
+        QMetaObject::invokeMethod(
+            &app,
+            [&] {
+                stopServedWhileRunning = engine.running();
+                ++probes.eventsServed;
+                engine.btnStopTest_Click();
+            },
+            Qt::QueuedConnection);
+    });
+
+    const auto start = std::chrono::steady_clock::now();
+    engine.RunTests_Click();
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_TRUE(stopServedWhileRunning);
+    EXPECT_TRUE(probes.wasCancelled) << "Stop did not reach the connect in flight";
+    EXPECT_LT(took, 5s);
+    EXPECT_GE(probes.eventsAtReturn.load(), 3) << "timer ticks were not served during the wait";
+    EXPECT_EQ(w.Status[1].text(), "Stopped");
+    EXPECT_EQ(w.TestStatus.text(), "STOPPED");
+}
+
+TEST_F(Responsiveness, WaitingForASlowConnectCostsAlmostNoCpu) {
+    probes.connectTime = 1500ms;
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(100);
+
+    const double before = cpuSeconds();
+    engine.RunTests_Click();
+    const double used = cpuSeconds() - before;
+
+    RecordProperty("cpu_ms", static_cast<int>(used * 1000));
+    EXPECT_EQ(w.Status[1].text(), "passed");
+    EXPECT_GE(ticks, 5);
+    EXPECT_LT(used, 0.1) << "a 1.5 s wait used " << used << " s of CPU";
+}
+
+}  // namespace
+}  // namespace zelto::test
