@@ -1,0 +1,233 @@
+// What a whole run costs: the wall time of a loopback-only profile, and the CPU the process
+// uses while a run waits 20 seconds on a connect that never answers. The program runs in a
+// network namespace of its own (it needs root); the long connect goes to a blackhole behind a
+// peer namespace. Nothing reaches the machine's network.
+//
+//   engine_bench --benchmark_counters_tabular=true
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <benchmark/benchmark.h>
+
+#include "netparams/NetParamsGatherer.h"
+#include "probes/linux/Fd.h"
+#include "probes/linux/LinuxNetworkServices.h"
+#include "profiles/ProfileContext.h"
+#include "run/Engine.h"
+#include "run/ResultsBox.h"
+#include "run/TrayActions.h"
+#include "shell/FrmMainControls.h"
+#include "shell/QtEventPump.h"
+#include "ui/Clock.h"
+#include "ui/EventPump.h"
+#include "ui/ProgramEnd.h"
+#include "ui/Prompter.h"
+#if ZELTO_HAVE_LAB
+#include "lab/Lab.h"
+#endif
+
+namespace {
+
+using namespace zelto;
+using Clock = std::chrono::steady_clock;
+
+class NoGatherer : public netparams::NetParamsGatherer {
+  public:
+    void GatherNetParams(const std::string&, bool) override {}
+    const netparams::Snapshot& snapshot() const override { return snap_; }
+
+  private:
+    netparams::Snapshot snap_;
+};
+
+class NoTray : public run::TrayActions {
+  public:
+    void SetTrayIcon(int, const std::string&) override {}
+    void ShowTrayBalloon(const std::string&, const std::string&, int, const std::string&,
+                         int) override {}
+    void mnuShow_Click() override {}
+};
+
+/// An engine over the real probes, headless or under the Qt event loop.
+struct Rig {
+    explicit Rig(bool qt) {
+        if (qt)
+            pump = std::make_unique<shell::QtEventPump>();
+        else
+            pump = std::make_unique<ui::BlockingPump>();
+        engine = std::make_unique<run::Engine>(run::RunContext{ctx, results, tray, *pump, clock});
+        for (int r = 0; r <= profiles::MaxTestRow; ++r) {
+            for (int f = 0; f <= profiles::MessageField; ++f)
+                session.Table.at(0, r, f) = profiles::kBlank;
+        }
+    }
+    void row(int r, const std::string& name, const std::vector<std::string>& items) {
+        session.Table.at(0, r, 0) = std::to_string(r + 1) + ") " + name;
+        for (std::size_t k = 0; k < items.size(); ++k)
+            session.Table.at(0, r, static_cast<int>(k) + 1) = items[k];
+        session.Table.at(0, r, profiles::MessageField) = "reach it";
+        w.Test[r].setValue(true);
+        session.TestCount = std::max(session.TestCount, r + 1);
+    }
+
+    profiles::Session session;
+    shell::FrmMainControls w;
+    ui::ScriptedPrompter prompt;
+    ui::ExitProgramEnd end;
+    NoGatherer net;
+    probes::LinuxNetworkServices probes;
+    profiles::ProfileContext ctx{session, w, prompt, end, net, probes};
+    run::ResultsBox results{w.Results1, w.ErrorsOnly, w.SimpleMessage};
+    NoTray tray;
+    ui::SystemClock clock;
+    std::unique_ptr<ui::EventPump> pump;
+    std::unique_ptr<run::Engine> engine;
+};
+
+/// A loopback listener that accepts and drops every connection.
+struct Listener {
+    Listener() : socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        ok = ::bind(socket.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+             ::listen(socket.get(), 4096) == 0 &&
+             ::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&a), &size) == 0;
+        port = ntohs(a.sin_port);
+        acceptor = std::jthread([this](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                pollfd p{socket.get(), POLLIN, 0};
+                if (::poll(&p, 1, 20) <= 0)
+                    continue;
+                for (int c; (c = ::accept4(socket.get(), nullptr, nullptr, SOCK_CLOEXEC)) >= 0;)
+                    ::close(c);
+            }
+        });
+    }
+    probes::Fd socket;
+    bool ok = false;
+    int port = 0;
+    std::jthread acceptor;
+};
+
+double processCpuMs() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+    };
+    return ms(u.ru_utime) + ms(u.ru_stime);
+}
+
+// Seven rows of four items on loopback: a ping and a connect by address, the same by name.
+void LoopbackRun(benchmark::State& state) {
+    const bool qt = state.range(0) == 1;
+    const Listener listener;
+    if (!listener.ok) {
+        state.SkipWithError("no listener");
+        return;
+    }
+    Rig rig(qt);
+    const std::string port = std::to_string(listener.port);
+    for (int r = 0; r <= profiles::MaxTestRow - 1; ++r) {
+        rig.row(r, r == 0 ? "Loop Back" : "Row" + std::to_string(r),
+                {"127.0.0.1", "127.0.0.1:" + port, "localhost", "localhost:" + port});
+    }
+    for (auto _ : state) {
+        rig.engine->RunTests_Click();
+        // A namespace with only lo gives this PC no address; every row must still pass.
+        for (int r = 0; r < rig.session.TestCount; ++r) {
+            if (rig.w.Status[r].text() != "passed") {
+                state.SkipWithError(("a row did not pass: " + rig.w.Results1.text()).c_str());
+                return;
+            }
+        }
+    }
+    state.SetLabel(qt ? "Qt event pump" : "headless pump");
+}
+BENCHMARK(LoopbackRun)->Arg(0)->Arg(1)->ArgName("qt")->Unit(benchmark::kMillisecond);
+
+#if ZELTO_HAVE_LAB
+// A run whose one connect never hears back: it waits the full 20 seconds under the Qt event
+// loop, with a one-second timer ticking as the countdown and the address watch do.
+void BlackholeConnectRun(benchmark::State& state) {
+    zelto::lab::GatewayLab lab;
+    lab.peer().ip("route add blackhole 10.201.0.0/16");
+    Rig rig(true);
+    rig.row(0, "Loop Back", {"127.0.0.1"});
+    rig.row(1, "Far", {"10.201.0.5:80"});
+    QTimer tick;
+    int ticks = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+    tick.start(1000);
+    for (auto _ : state) {
+        const double cpu = processCpuMs();
+        const auto start = Clock::now();
+        rig.engine->RunTests_Click();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        state.counters["cpu_ms"] = processCpuMs() - cpu;
+        state.counters["ticks"] = ticks;
+        if (rig.w.Status[1].text() != "failed. Click cross")
+            state.SkipWithError("the connect did not fail");
+    }
+    state.SetLabel("connect to a blackhole, Qt event pump");
+}
+BENCHMARK(BlackholeConnectRun)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+#endif
+
+bool bringLoopbackUp() {
+    const probes::Fd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    if (::ioctl(fd.get(), SIOCGIFFLAGS, &request) != 0)
+        return false;
+    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
+    return ::ioctl(fd.get(), SIOCSIFFLAGS, &request) == 0;
+}
+
+bool writeSysctl(const char* path, const char* value) {
+    const probes::Fd fd(::open(path, O_WRONLY | O_CLOEXEC));
+    const std::size_t size = std::strlen(value);
+    return fd.valid() && ::write(fd.get(), value, size) == static_cast<ssize_t>(size);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Threads made later inherit this namespace; so do the lab's peers.
+    if (::unshare(CLONE_NEWNET) != 0) {
+        std::perror("engine_bench needs root for a network namespace of its own");
+        return 1;
+    }
+    if (!bringLoopbackUp()) {
+        std::perror("engine_bench: lo up");
+        return 1;
+    }
+    writeSysctl("/proc/sys/net/ipv4/ping_group_range", "0 2147483647");
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
