@@ -109,13 +109,17 @@ CliParse parseCliArguments(const std::vector<std::string>& args) {
 
     auto fail = [](std::string message) { return CliParse{std::nullopt, std::move(message)}; };
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+    // Asking for help is answered whatever else the line holds.
+    for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h" || arg == "--version") {
             CliOptions only;
             only.command = arg == "--version" ? CliCommand::Version : CliCommand::Help;
             return {only, {}};
         }
+    }
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
 
         if (!arg.starts_with("-")) {
             if (command)

@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "shell/CliCheck.h"
+#include "shell/CliEventPump.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+
+namespace zelto::shell {
+namespace {
+
+using namespace std::chrono_literals;
+
+/// The main window model with fake probes over a temporary program folder, driven by CliCheck
+/// and served by the command line's own pump.
+struct CliCheckTest : ::testing::Test {
+    CliCheckTest() { session.InstallDir = dir.path(); }
+
+    void writeProfile(const std::string& name, const std::vector<std::string>& lines) {
+        std::string text;
+        for (const auto& l : lines)
+            text += l + "\r\n";
+        dir.write(name, text);
+    }
+    /// Loop Back and three tests: one that passes, one that fails, one with a problem.
+    void threeTests() {
+        writeProfile("OutofOffice.ini",
+                     {"[Configured By]", "Desk 42", "[Web]", "reach the web", "10.1.1.1", "[Mail]",
+                      "send mail", "10.2.2.2:25", "[Files]", "open files", "10.1.1.1", "10.3.3.3"});
+        probes.answers("127.0.0.1");
+        probes.answers("10.1.1.1");
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const auto& m : prompt.messages)
+            out.push_back(m.text);
+        return out;
+    }
+
+    test::TempDir dir;
+    profiles::Session session;
+    ui::ScriptedPrompter prompt;
+    ui::ThrowingProgramEnd end;
+    test::FakeNetworkServices probes;
+    test::FakeGatherer net;
+    CliEventPump pump;
+    ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
+    MemorySettingsStore settings;
+    test::RecordingTrayHost tray;
+    FrmMain main{session, {prompt, end, probes, net, pump, clock, settings, tray}};
+    FrmMainControls& c = main.c;
+    CliCheck check{main};
+};
+
+TEST_F(CliCheckTest, EachRowGetsItsOwnLinesAndItsOutcomeFromTheStatusBox) {
+    threeTests();
+    ASSERT_FALSE(check.prepare({}).has_value());
+    RunReport r = check.run();
+
+    EXPECT_EQ(r.profile, "Out of Office");
+    EXPECT_EQ(r.banner, "Configured by Desk 42");
+    EXPECT_EQ(r.address, "192.0.2.10");
+    EXPECT_EQ(r.testStatus, "COMPLETED");
+    EXPECT_EQ(r.runSummary, "3) Mail-failed 4) Files-problem ");
+    ASSERT_EQ(r.rows.size(), 4U);
+    const std::vector<RowOutcome> outcomes{RowOutcome::Passed, RowOutcome::Passed,
+                                           RowOutcome::Failed, RowOutcome::Problem};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(r.rows[i].number, static_cast<int>(i) + 1);
+        EXPECT_EQ(r.rows[i].outcome, outcomes[i]) << i;
+        ASSERT_FALSE(r.rows[i].lines.empty());
+        // Every row's part starts with its own header; no blank lines and no line ends.
+        EXPECT_EQ(r.rows[i].lines.front(), "Test " + r.rows[i].name);
+        for (const auto& line : r.rows[i].lines) {
+            EXPECT_FALSE(line.empty());
+            EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(r.rows[1].name, "2) Web");
+    EXPECT_EQ(r.rows[2].lines.back(), "******** You can not send mail");
+    ASSERT_EQ(r.rows[3].lines.size(), 4U);
+    EXPECT_EQ(r.rows[3].lines[3], "!!!!!!!!!!! You may not be able to open files");
+    // The text is the results box as it stands, with LF line ends.
+    EXPECT_EQ(r.results.find('\r'), std::string::npos);
+    EXPECT_NE(r.results.find("   TESTS STARTED   "), std::string::npos);
+    EXPECT_EQ(exitStatus(r), 2);
+}
+
+TEST_F(CliCheckTest, TestsOptionLeavesOnlyThoseRowsTickedAsAUserWould) {
+    threeTests();
+    CliOptions o;
+    o.tests = {3, 1};
+    ASSERT_FALSE(check.prepare(o).has_value());
+    EXPECT_FALSE(c.AllTests.value());
+    EXPECT_TRUE(c.Test[0].value());
+    EXPECT_FALSE(c.Test[1].value());
+    EXPECT_TRUE(c.Test[2].value());
+    EXPECT_FALSE(c.Test[3].value());
+
+    RunReport r = check.run();
+    ASSERT_EQ(r.rows.size(), 2U);
+    EXPECT_EQ(r.rows[0].name, "1) Loop Back");
+    EXPECT_EQ(r.rows[1].name, "3) Mail");
+    // The unticked rows were never probed.
+    for (const auto& call : probes.calls()) {
+        EXPECT_EQ(call.find("10.1.1.1"), std::string::npos) << call;
+        EXPECT_EQ(call.find("10.3.3.3"), std::string::npos) << call;
+    }
+}
+
+TEST_F(CliCheckTest, ATestNumberBeyondTheProfileIsRefusedBeforeAnyProbe) {
+    threeTests();
+    CliOptions o;
+    o.tests = {1, 5};
+    const auto refused = check.prepare(o);
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(*refused,
+              "--tests: there is no test 5 in the Out of Office profile (its tests are 1 to 4)");
+    for (const auto& call : probes.calls())
+        EXPECT_TRUE(call.starts_with("lookup")) << call;
+}
+
+TEST_F(CliCheckTest, InOfficeIsLoadedThroughTheProfileSwitch) {
+    threeTests();
+    writeProfile("InOffice.ini",
+                 {"[Configured By]", "Office desk", "[Printer]", "print", "127.0.0.1"});
+    CliOptions o;
+    o.inOffice = true;
+    o.tests = {2};
+    ASSERT_FALSE(check.prepare(o).has_value());
+    EXPECT_EQ(c.window.caption(), "Zelto 1.9 - In the Office Tests");
+    RunReport r = check.run();
+    EXPECT_EQ(r.profile, "In Office");
+    EXPECT_EQ(r.banner, "Configured by Office desk");
+    ASSERT_EQ(r.rows.size(), 1U);
+    EXPECT_EQ(r.rows[0].name, "2) Printer");
+    EXPECT_EQ(r.rows[0].outcome, RowOutcome::Passed);
+    EXPECT_EQ(exitStatus(r), 0);
+}
+
+TEST_F(CliCheckTest, AProfileThatFailsToLoadEndsTheProgramWithItsTwoMessages) {
+    threeTests();
+    CliOptions o;
+    o.inOffice = true;  // no InOffice.ini in the folder
+    EXPECT_THROW(check.prepare(o), ui::ProgramEnded);
+    const auto messages = texts();
+    ASSERT_EQ(messages.size(), 2U);
+    EXPECT_TRUE(
+        messages[0].starts_with("Error for Zelto: File error for " + dir.path() + "InOffice.ini"))
+        << messages[0];
+    EXPECT_EQ(messages[1],
+              "Problem with ini file, Office.ini or OutOfOffice.ini.  Progam will end");
+}
+
+TEST_F(CliCheckTest, DisplayOptionsShapeTheLinesEachRowReports) {
+    threeTests();
+    CliOptions o;
+    o.errorsOnly = true;
+    ASSERT_FALSE(check.prepare(o).has_value());
+    RunReport r = check.run();
+    ASSERT_EQ(r.rows.size(), 4U);
+    // Passing rows show nothing; a failed row still gets its held header.
+    EXPECT_TRUE(r.rows[0].lines.empty());
+    EXPECT_TRUE(r.rows[1].lines.empty());
+    ASSERT_FALSE(r.rows[2].lines.empty());
+    EXPECT_EQ(r.rows[2].lines.front(), "Test 3) Mail");
+    EXPECT_EQ(r.rows[2].outcome, RowOutcome::Failed);
+    EXPECT_EQ(r.rows[3].lines.front(), "Test 4) Files");
+}
+
+TEST_F(CliCheckTest, SimpleResultsAndTimeStamps) {
+    threeTests();
+    CliOptions o;
+    o.simple = true;
+    o.timestamps = true;
+    ASSERT_FALSE(check.prepare(o).has_value());
+    EXPECT_TRUE(c.SimpleMessage.value());
+    EXPECT_TRUE(c.TimeStamps.value());
+    RunReport r = check.run();
+    ASSERT_EQ(r.rows.size(), 4U);
+    ASSERT_EQ(r.rows[1].lines.size(), 2U);
+    EXPECT_TRUE(r.rows[1].lines[0].starts_with("Test 2) Web - Pass 1  --")) << r.rows[1].lines[0];
+    EXPECT_EQ(r.rows[1].lines[1], "            You can reach the web");
+}
+
+TEST_F(CliCheckTest, AStopPostedFromAnotherThreadEndsTheRunWithWhatItFound) {
+    writeProfile("OutofOffice.ini", {"[Configured By]", "Desk", "[Slow]", "wait", "10.9.9.9:80",
+                                     "[Later]", "later", "127.0.0.1"});
+    probes.answers("127.0.0.1");
+    probes.hangs("10.9.9.9", 80, 10s);
+    ASSERT_FALSE(check.prepare({}).has_value());
+
+    // What the signal watch does on Ctrl-C: post a click on Stop to the UI thread.
+    std::thread signal([this] {
+        std::this_thread::sleep_for(100ms);
+        pump.post([this] { c.btnStopTest.click(); });
+    });
+    const auto start = std::chrono::steady_clock::now();
+    RunReport r = check.run();
+    signal.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+
+    EXPECT_EQ(r.testStatus, "STOPPED");
+    ASSERT_EQ(r.rows.size(), 3U);
+    EXPECT_EQ(r.rows[0].outcome, RowOutcome::Passed);
+    EXPECT_EQ(r.rows[1].outcome, RowOutcome::Stopped);
+    EXPECT_EQ(r.rows[2].outcome, RowOutcome::NotRun);
+    EXPECT_EQ(exitStatus(r), 3);
+}
+
+TEST_F(CliCheckTest, RunsTwiceOnOneModelReportOnlyTheirOwnLines) {
+    threeTests();
+    ASSERT_FALSE(check.prepare({}).has_value());
+    check.run();
+    RunReport second = check.run();
+    ASSERT_EQ(second.rows.size(), 4U);
+    EXPECT_EQ(second.rows[1].lines.size(), 3U);
+    EXPECT_EQ(second.rows[1].lines.front(), "Test 2) Web");
+}
+
+TEST(CliEventPump, PostedWorkRunsInOrderOnTheWaitingThread) {
+    CliEventPump pump;
+    std::vector<int> order;
+    std::atomic<bool> done{false};
+    const auto waiting = std::this_thread::get_id();
+    std::thread other([&] {
+        pump.post([&] { order.push_back(1); });
+        pump.post([&] {
+            order.push_back(2);
+            EXPECT_EQ(std::this_thread::get_id(), waiting);
+        });
+        std::this_thread::sleep_for(20ms);
+        done = true;
+        pump.wake();
+    });
+    pump.waitUntil([&] { return done.load(); });
+    other.join();
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+
+    // Work posted while nobody waits runs at the next serving point, not before.
+    pump.post([&] { order.push_back(3); });
+    EXPECT_EQ(order.size(), 2U);
+    pump.processPending();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+}
+
+TEST(CliEventPump, AWakeBeforeTheWaitIsNotLost) {
+    CliEventPump pump;
+    std::atomic<bool> done{false};
+    done = true;
+    pump.wake();
+    pump.waitUntil([&] { return done.load(); });
+    // A task may post another; both run within the same wait.
+    int ran = 0;
+    bool finished = false;
+    pump.post([&] {
+        ++ran;
+        pump.post([&] {
+            ++ran;
+            finished = true;
+        });
+    });
+    pump.waitUntil([&] { return finished; });
+    EXPECT_EQ(ran, 2);
+}
+
+}  // namespace
+}  // namespace zelto::shell

@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/CliPrompter.h"
+#include "shell/CliReport.h"
+
+namespace zelto::shell {
+namespace {
+
+RowReport row(int number, const char* name, RowOutcome outcome,
+              std::vector<std::string> lines = {}) {
+    return {number, name, outcome, std::move(lines)};
+}
+
+RunReport reportOf(std::vector<RowReport> rows, double seconds = 0.834) {
+    RunReport r;
+    r.profile = "Out of Office";
+    r.banner = "Configured by Desk";
+    r.address = "192.0.2.10";
+    r.testStatus = "COMPLETED";
+    r.runSummary = "Last pass OK";
+    r.seconds = seconds;
+    r.rows = std::move(rows);
+    return r;
+}
+
+QJsonDocument parse(const std::string& json) {
+    QJsonParseError error{};
+    QJsonDocument doc = QJsonDocument::fromJson(
+        QByteArray(json.data(), static_cast<qsizetype>(json.size())), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError)
+        << error.errorString().toStdString() << " in " << json;
+    return doc;
+}
+
+TEST(CliReport, StatusTextsGiveOutcomes) {
+    EXPECT_EQ(outcomeOfStatus("passed"), RowOutcome::Passed);
+    EXPECT_EQ(outcomeOfStatus("failed. Click cross"), RowOutcome::Failed);
+    EXPECT_EQ(outcomeOfStatus("problem"), RowOutcome::Problem);
+    EXPECT_EQ(outcomeOfStatus("Stopped"), RowOutcome::Stopped);
+    EXPECT_EQ(outcomeOfStatus("not run"), RowOutcome::NotRun);
+    EXPECT_EQ(outcomeOfStatus("Running"), RowOutcome::NotRun);
+    // Only the exact texts count: "failed" alone is not what the engine writes.
+    EXPECT_EQ(outcomeOfStatus("failed"), RowOutcome::NotRun);
+}
+
+struct Exit {
+    std::vector<RowOutcome> outcomes;
+    int status;
+};
+
+class CliExitStatus : public ::testing::TestWithParam<Exit> {};
+
+TEST_P(CliExitStatus, MonitoringConvention) {
+    std::vector<RowReport> rows;
+    for (RowOutcome o : GetParam().outcomes)
+        rows.push_back(row(static_cast<int>(rows.size()) + 1, "x", o));
+    EXPECT_EQ(exitStatus(reportOf(rows)), GetParam().status);
+}
+
+using O = RowOutcome;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliExitStatus,
+    ::testing::Values(Exit{{O::Passed, O::Passed}, 0}, Exit{{O::Passed, O::Problem}, 1},
+                      Exit{{O::Problem, O::Failed, O::Passed}, 2}, Exit{{O::Failed}, 2},
+                      // A stop leaves the rest unknown, unless a failure is already certain.
+                      Exit{{O::Passed, O::Stopped, O::NotRun}, 3},
+                      Exit{{O::Problem, O::Stopped}, 3}, Exit{{O::Failed, O::Stopped}, 2},
+                      Exit{{O::NotRun}, 3}));
+
+TEST(CliReport, BriefLineNamesFailedAndProblemRowsInRowOrder) {
+    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) DHCP", O::Passed),
+                                  row(3, "3) Gateway", O::Failed), row(4, "4) DNS", O::Passed)})),
+              "ZELTO CRITICAL - 3) Gateway failed | passed=3 failed=1 problem=0 time=0.834s");
+    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) Web", O::Problem),
+                                  row(3, "3) Mail", O::Failed)},
+                                 1.5)),
+              "ZELTO CRITICAL - 2) Web problem, 3) Mail failed | passed=1 failed=1 problem=1 "
+              "time=1.500s");
+    EXPECT_EQ(
+        briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) Web", O::Problem)})),
+        "ZELTO WARNING - 2) Web problem | passed=1 failed=0 problem=1 time=0.834s");
+    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) Web", O::Stopped),
+                                  row(3, "3) Mail", O::NotRun)})),
+              "ZELTO UNKNOWN - 2) Web stopped, 3) Mail not run | passed=1 failed=0 problem=0 "
+              "time=0.834s");
+}
+
+TEST(CliReport, BriefLineWhenAllPassedCountsThem) {
+    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) DNS", O::Passed)},
+                                 0.0004)),
+              "ZELTO OK - 2 tests passed | passed=2 failed=0 problem=0 time=0.000s");
+    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed)}, 12.3456)),
+              "ZELTO OK - 1 test passed | passed=1 failed=0 problem=0 time=12.346s");
+}
+
+TEST(CliReport, BriefLineTellsWhenThePcHasNoAddress) {
+    RunReport r = reportOf({row(1, "1) Loop Back", O::Passed)});
+    r.runSummary = "No IP Address";
+    EXPECT_EQ(briefLine(r),
+              "ZELTO OK - 1 test passed, no IP address | passed=1 failed=0 problem=0 time=0.834s");
+}
+
+TEST(CliReport, BriefLineKeepsNamesFromBreakingThePluginFormat) {
+    // A "|" would start the performance data early; a control character could end the line.
+    const std::string line = briefLine(
+        reportOf({row(2, "2) LAN|WAN\x1b[2J", O::Failed), row(3, "3) A\tB", O::Problem)}));
+    EXPECT_EQ(line,
+              "ZELTO CRITICAL - 2) LAN/WAN [2J failed, 3) A B problem | passed=0 failed=1 "
+              "problem=1 time=0.834s");
+    EXPECT_EQ(briefFailure("no | way\n"), "ZELTO UNKNOWN - no / way ");
+}
+
+TEST(CliReport, SecondsAreNeverNegativeOrNonsense) {
+    EXPECT_EQ(secondsText(0.8345), "0.835");
+    EXPECT_EQ(secondsText(-1), "0.000");
+    EXPECT_EQ(secondsText(std::numeric_limits<double>::infinity()), "0.000");
+}
+
+struct Escape {
+    std::string bytes;
+    std::string literal;
+};
+
+class CliJsonString : public ::testing::TestWithParam<Escape> {};
+
+TEST_P(CliJsonString, GivesValidJsonForAnyBytes) {
+    const Escape& e = GetParam();
+    const std::string literal = jsonString(e.bytes);
+    EXPECT_EQ(literal, e.literal);
+    // Whatever the bytes, the literal parses as the JSON value of an array.
+    QJsonDocument doc = parse("[" + literal + "]");
+    ASSERT_TRUE(doc.isArray());
+    EXPECT_TRUE(doc.array().at(0).isString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliJsonString,
+    ::testing::Values(
+        Escape{"plain", "\"plain\""}, Escape{"", "\"\""},
+        Escape{"say \"hi\" \\ there", R"("say \"hi\" \\ there")"},
+        Escape{"a\r\nb\tc", R"("a\r\nb\tc")"},
+        Escape{std::string("nul\0bell\a", 9), R"("nul\u0000bell\u0007")"},
+        Escape{"del\x7f", R"("del\u007f")"}, Escape{"/slash", "\"/slash\""},
+        // Valid UTF-8 of every length stays as it is.
+        Escape{"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80",
+               "\"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80\""},
+        // A Windows-1252 byte, a lone continuation byte, a cut sequence at the end.
+        Escape{"caf\xe9", R"("caf\ufffd")"}, Escape{"\x80x", R"("\ufffdx")"},
+        Escape{"\xe2\x82", R"("\ufffd\ufffd")"},
+        // Overlong forms, surrogates and code points beyond U+10FFFF are not UTF-8 either.
+        Escape{"\xc0\xaf", R"("\ufffd\ufffd")"}, Escape{"\xe0\x80\xaf", R"("\ufffd\ufffd\ufffd")"},
+        Escape{"\xed\xa0\x80", R"("\ufffd\ufffd\ufffd")"},
+        Escape{"\xf4\x90\x80\x80", R"("\ufffd\ufffd\ufffd\ufffd")"},
+        Escape{"\xf5\x80", R"("\ufffd\ufffd")"}, Escape{"\xff", R"("\ufffd")"}));
+
+TEST(CliReport, JsonReportParsesAndCarriesEveryCheckedRow) {
+    RunReport r = reportOf({row(1, "1) Loop Back", O::Passed,
+                                {"Test 1) Loop Back", "            Successfully pinged 127.0.0.1"}),
+                            row(3, "3) Bad\xff\"name", O::Failed, {"!!!!!!!!!!! x"})});
+    r.banner = std::string("Configured by \x01 Desk\xe9");
+    r.runSummary = "3) Bad-failed ";
+    QJsonDocument doc = parse(jsonReport(r));
+    ASSERT_TRUE(doc.isObject());
+    const QJsonObject o = doc.object();
+    EXPECT_EQ(o["profile"].toString(), "Out of Office");
+    EXPECT_EQ(o["banner"].toString(), QString::fromUtf8("Configured by \x01 Desk\xef\xbf\xbd"));
+    EXPECT_EQ(o["address"].toString(), "192.0.2.10");
+    const QJsonArray tests = o["tests"].toArray();
+    ASSERT_EQ(tests.size(), 2);
+    EXPECT_EQ(tests[0].toObject()["number"].toInt(), 1);
+    EXPECT_EQ(tests[0].toObject()["outcome"].toString(), "passed");
+    EXPECT_EQ(tests[0].toObject()["lines"].toArray().size(), 2);
+    EXPECT_EQ(tests[0].toObject()["lines"].toArray()[1].toString(),
+              "            Successfully pinged 127.0.0.1");
+    EXPECT_EQ(tests[1].toObject()["number"].toInt(), 3);
+    EXPECT_EQ(tests[1].toObject()["name"].toString(),
+              QString::fromUtf8("3) Bad\xef\xbf\xbd\"name"));
+    EXPECT_EQ(tests[1].toObject()["outcome"].toString(), "failed");
+    const QJsonObject summary = o["summary"].toObject();
+    EXPECT_EQ(summary["state"].toString(), "CRITICAL");
+    EXPECT_EQ(summary["exitCode"].toInt(), 2);
+    EXPECT_EQ(summary["status"].toString(), "COMPLETED");
+    EXPECT_EQ(summary["text"].toString(), "3) Bad-failed ");
+    EXPECT_EQ(summary["passed"].toInt(), 1);
+    EXPECT_EQ(summary["failed"].toInt(), 1);
+    EXPECT_EQ(summary["problem"].toInt(), 0);
+    EXPECT_DOUBLE_EQ(summary["seconds"].toDouble(), 0.834);
+}
+
+TEST(CliReport, JsonReportWithNoRowsAndTheFailureObject) {
+    QJsonDocument empty = parse(jsonReport(reportOf({})));
+    EXPECT_TRUE(empty.object()["tests"].toArray().isEmpty());
+    QJsonDocument failure = parse(jsonFailure("the profile could not be loaded"));
+    EXPECT_EQ(failure.object()["error"].toString(), "the profile could not be loaded");
+    EXPECT_EQ(failure.object()["exitCode"].toInt(), 3);
+}
+
+TEST(CliReport, LineEnds) {
+    EXPECT_EQ(lfText("\r\n   TESTS\r\n\r\nx"), "\n   TESTS\n\nx");
+    // Only CR LF pairs change; a lone CR is text.
+    EXPECT_EQ(lfText("a\rb\r\r\n"), "a\rb\r\n");
+    EXPECT_EQ(oneLine("Error\r\nfor\rthe\nfile"), "Error for the file");
+}
+
+TEST(CliPrompter, EveryBoxIsOneLineAndQuestionsAreAnsweredNo) {
+    std::ostringstream err;
+    CliPrompter p(err);
+    EXPECT_EQ(p.ask("Check the OutofOffice.ini file.  It has a problem", ui::Buttons::Ok, "Zelto"),
+              ui::Answer::Ok);
+    EXPECT_EQ(p.ask("Do you want to permanently\r\nsave these values?", ui::Buttons::YesNo,
+                    "Update Out of Office"),
+              ui::Answer::No);
+    p.tell("plain");
+    EXPECT_EQ(err.str(),
+              "Zelto: Check the OutofOffice.ini file.  It has a problem\n"
+              "Update Out of Office: Do you want to permanently save these values?\n"
+              "Zelto: plain\n");
+}
+
+}  // namespace
+}  // namespace zelto::shell
