@@ -58,8 +58,8 @@ std::optional<std::int64_t> utcTime(std::string_view date, std::string_view time
     if (parts[1] < 1 || parts[1] > 12 || parts[2] < 1 || parts[2] > 31 || parts[3] > 23 ||
         parts[4] > 59 || parts[5] > 60)
         return std::nullopt;
-    return daysFromCivil(parts[0], parts[1], parts[2]) * 86400 + parts[3] * 3600 + parts[4] * 60 +
-           parts[5];
+    return daysFromCivil(parts[0], parts[1], parts[2]) * 86400 + std::int64_t{parts[3]} * 3600 +
+           std::int64_t{parts[4]} * 60 + parts[5];
 }
 
 // dhclient statements are words ended by ";"; quoted strings keep their spaces.

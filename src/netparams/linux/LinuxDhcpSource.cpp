@@ -15,7 +15,7 @@ namespace zelto::netparams {
 namespace {
 
 // Lease files are small; anything bigger is not a lease file worth a gather's time.
-constexpr std::size_t kLeaseFileLimit = 256 * 1024;
+constexpr std::size_t kLeaseFileLimit = std::size_t{256} * 1024;
 
 struct Candidate {
     std::string path;

@@ -116,7 +116,7 @@ std::string interfaceKind(const std::string& sysfsNet, const std::string& name,
     if (!safeName(name))
         return linkKind;
     const std::string dir = sysfsNet + "/" + name;
-    const std::string type = devType(dir);
+    std::string type = devType(dir);
     if (type == "wlan" || exists(dir + "/wireless") || exists(dir + "/phy80211"))
         return "Wi-Fi";
     static const std::map<std::string, std::string, std::less<>> kDevTypes = {

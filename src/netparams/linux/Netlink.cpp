@@ -107,7 +107,7 @@ int NetlinkSocket::dumpOnce(std::uint16_t type, std::string_view header, const H
     if (calls_.sendTo(fd_, request.data(), request.size(), 0, &kernelAddress, sizeof kernel) < 0)
         return errno;
 
-    std::vector<char> buffer(64 * 1024);
+    std::vector<char> buffer(std::size_t{64} * 1024);
     for (;;) {
         iovec part{buffer.data(), buffer.size()};
         sockaddr_nl from{};
