@@ -241,8 +241,23 @@ TEST(NetlinkParsing, DamagedMessagesAreNeverReadPastTheirEnd) {
 
     // Every cut and every flipped byte of real messages parses or is refused, never overruns
     // (the sanitizer build checks).
+    ifaddrmsg addressInfo{};
+    addressInfo.ifa_family = AF_INET;
+    addressInfo.ifa_index = 7;
+    std::string address = bytesOf(addressInfo);
+    attribute(address, IFA_LOCAL, ipv4("192.0.2.7"));
+    rtmsg routeInfo{};
+    routeInfo.rtm_family = AF_INET;
+    routeInfo.rtm_type = RTN_UNICAST;
+    routeInfo.rtm_table = RT_TABLE_MAIN;
+    rtnexthop hop{};
+    hop.rtnh_len = sizeof hop + 8;
+    std::string route = bytesOf(routeInfo);
+    std::string hopAttributes;
+    attribute(hopAttributes, RTA_GATEWAY, ipv4("192.0.2.1"));
+    attribute(route, RTA_MULTIPATH, bytesOf(hop) + hopAttributes);
     std::mt19937 random(7);
-    for (const std::string& message : {link}) {
+    for (const std::string& message : {link, address, route}) {
         for (std::size_t cut = 0; cut <= message.size(); ++cut) {
             std::string part = message.substr(0, cut);
             for (int round = 0; round < 20; ++round) {
