@@ -41,6 +41,7 @@ CommandResult run(const std::vector<std::string>& argv, const RunOptions& option
         throw LabError("run: no command");
     // Everything the child needs is made before the fork: after it, only system calls.
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);

@@ -13,6 +13,7 @@
 
 #include "lab/Lab.h"
 #include "probes/ProbeLines.h"
+#include "probes/StopLater.h"
 #include "probes/linux/Fd.h"
 #include "probes/linux/LinuxNetworkServices.h"
 
@@ -101,13 +102,10 @@ TEST(ConnectLab, AStopEndsAWaitingConnectWithin50ms) {
         BlackholeLab lab;
         LinuxNetworkServices net;
         std::stop_source stop;
-        std::jthread stopper([&] {
-            std::this_thread::sleep_for(100ms);
-            stop.request_stop();
-        });
-        const Timed t = timedConnect(net, kBlackholed, 80, stop.get_token());
-        EXPECT_EQ(t.result, ConnectResult::Cancelled);
-        EXPECT_LT(t.took, 150ms);
+        test::StopLater stopper(stop, 100ms);
+        const ConnectResult r = net.connect(kBlackholed, 80, stop.get_token());
+        EXPECT_LT(stopper.latencyUntil(Clock::now()), 50ms);
+        EXPECT_EQ(r, ConnectResult::Cancelled);
     });
 }
 

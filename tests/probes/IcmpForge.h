@@ -66,7 +66,7 @@ inline std::vector<std::uint8_t> icmpError(std::uint8_t type, std::uint8_t code,
     std::vector<std::uint8_t> m(8, 0);
     m[0] = type;
     m[1] = code;
-    const std::size_t ipHeader = (quoted[0] & 0x0Fu) * 4u;
+    const std::size_t ipHeader = static_cast<std::size_t>(quoted[0] & 0x0Fu) * 4;
     const std::size_t keep = std::min(quoted.size(), ipHeader + 8);
     m.insert(m.end(), quoted.begin(), quoted.begin() + static_cast<std::ptrdiff_t>(keep));
     put16(m, 2, icmp::checksum(m));

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <mutex>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "lab/Lab.h"
@@ -64,10 +65,16 @@ TEST(LoopbackPing, AnswersWithinTheSameMillisecond) {
         REQUIRE_ICMP(SOCK_RAW);
     }
     LinuxNetworkServices net;
-    const PingResult r = net.ping("127.0.0.1", {});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.dataMatches, std::optional<bool>(true));
-    EXPECT_EQ(pingedLine("127.0.0.1", r), "            Successfully pinged 127.0.0.1 in 0 ms");
+    // The kernel answers in microseconds; a few tries keep a busy machine's scheduling delay
+    // from turning one of them into "1 ms".
+    std::vector<std::string> lines;
+    for (int i = 0; i < 5; ++i) {
+        const PingResult r = net.ping("127.0.0.1", {});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.dataMatches, std::optional<bool>(true));
+        lines.push_back(pingedLine("127.0.0.1", r));
+    }
+    EXPECT_THAT(lines, ::testing::Contains("            Successfully pinged 127.0.0.1 in 0 ms"));
 }
 
 TEST(LoopbackPing, FallsBackToARawSocketWhenDatagramSocketsAreRefused) {

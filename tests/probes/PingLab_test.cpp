@@ -18,6 +18,7 @@
 #include "probes/IcmpForge.h"
 #include "probes/ProbeLines.h"
 #include "probes/RecordingSocketCalls.h"
+#include "probes/StopLater.h"
 #include "probes/linux/Fd.h"
 #include "probes/linux/LinuxNetworkServices.h"
 
@@ -134,13 +135,10 @@ TEST_P(PingLab, AStopEndsTheWaitWithin50ms) {
         choosePath(path);
         LinuxNetworkServices net;
         std::stop_source stop;
-        std::jthread stopper([&] {
-            std::this_thread::sleep_for(100ms);
-            stop.request_stop();
-        });
-        const Timed t = timedPing(net, "10.200.0.77", stop.get_token());
-        EXPECT_EQ(t.result.status, kPingCancelled);
-        EXPECT_LT(t.took, 150ms);
+        test::StopLater stopper(stop, 100ms);
+        const PingResult r = net.ping("10.200.0.77", stop.get_token());
+        EXPECT_LT(stopper.latencyUntil(Clock::now()), 50ms);
+        EXPECT_EQ(r.status, kPingCancelled);
     });
 }
 
@@ -235,14 +233,14 @@ void injectAnswer(Forged forged, std::latch& ready, std::atomic<bool>& injected)
         if (n < 28)
             continue;
         buffer.resize(static_cast<std::size_t>(n));
-        const std::size_t ihl = (buffer[0] & 0x0Fu) * 4u;
+        const std::size_t ihl = static_cast<std::size_t>(buffer[0] & 0x0Fu) * 4;
         in_addr_t dst;
         std::memcpy(&dst, &buffer[16], 4);
         if (dst == silent && buffer[ihl] == ICMP_ECHO)
             request = buffer;
     }
     ASSERT_FALSE(request.empty()) << "the probe's echo request never showed";
-    const std::size_t ihl = (request[0] & 0x0Fu) * 4u;
+    const std::size_t ihl = static_cast<std::size_t>(request[0] & 0x0Fu) * 4;
     in_addr_t us;
     std::memcpy(&us, &request[12], 4);
     const auto id = static_cast<std::uint16_t>((request[ihl + 4] << 8) | request[ihl + 5]);

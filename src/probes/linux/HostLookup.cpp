@@ -90,7 +90,7 @@ std::string resolveStoppable(const std::string& name, const std::stop_token& sto
 
 }  // namespace
 
-std::string HostLookup::getIPFromHostName(const std::string& name, std::stop_token stop) {
+std::string HostLookup::getIPFromHostName(const std::string& name, const std::stop_token& stop) {
     if (name == " ")
         return thisPcAddress();
     std::string wanted = trimSpaces(name);

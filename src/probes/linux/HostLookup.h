@@ -14,7 +14,7 @@ class HostLookup {
 
     /// The first IPv4 address of `name` (trimmed of spaces, cut to 255 characters) as dotted
     /// text; " " is this PC; "" on any failure or when stopped.
-    std::string getIPFromHostName(const std::string& name, std::stop_token stop);
+    std::string getIPFromHostName(const std::string& name, const std::stop_token& stop);
 
     /// The address the kernel would send from on the default route, else the first
     /// non-loopback IPv4 address of an interface that is up, else "127.0.0.1".

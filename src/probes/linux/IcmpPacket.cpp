@@ -28,7 +28,7 @@ in_addr_t addressAt(const std::uint8_t* p) {
 std::size_t icmpIpHeaderLength(std::span<const std::uint8_t> packet) {
     if (packet.size() < kMinIpHeader || (packet[0] >> 4) != 4 || packet[9] != IPPROTO_ICMP)
         return 0;
-    const std::size_t length = (packet[0] & 0x0Fu) * 4u;
+    const std::size_t length = static_cast<std::size_t>(packet[0] & 0x0Fu) * 4;
     return length >= kMinIpHeader && packet.size() >= length + kIcmpHeader ? length : 0;
 }
 

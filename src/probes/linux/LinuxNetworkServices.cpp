@@ -38,7 +38,7 @@ PingResult LinuxNetworkServices::ping(const std::string& dotted, std::stop_token
 }
 
 std::string LinuxNetworkServices::getIPFromHostName(const std::string& name, std::stop_token stop) {
-    return lookup_.getIPFromHostName(name, std::move(stop));
+    return lookup_.getIPFromHostName(name, stop);
 }
 
 ConnectResult LinuxNetworkServices::connect(const std::string& dotted, int port,
