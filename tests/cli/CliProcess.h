@@ -39,9 +39,9 @@ struct CliRunOptions {
 
 /// Runs `program args...` with standard input from /dev/null and waits for it.
 inline CliResult runCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
-    int outPipe[2];
-    int errPipe[2];
-    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
+    int out[2];
+    int err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
     std::vector<std::string> argv{options.program};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -51,50 +51,34 @@ inline CliResult runCli(const std::vector<std::string>& args, const CliRunOption
     cargv.push_back(nullptr);
 
     const pid_t pid = ::fork();
-    if (pid < 0)
-        throw std::runtime_error("fork failed");
     if (pid == 0) {
-        const int null = ::open("/dev/null", O_RDONLY);
-        ::dup2(null, 0);
-        ::dup2(outPipe[1], 1);
-        ::dup2(errPipe[1], 2);
+        ::dup2(::open("/dev/null", O_RDONLY), 0);
+        ::dup2(out[1], 1);
+        ::dup2(err[1], 2);
         ::execv(cargv[0], cargv.data());
         ::_exit(127);
     }
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
+    ::close(out[1]);
+    ::close(err[1]);
 
     CliResult result;
     const auto start = std::chrono::steady_clock::now();
-    const auto deadline = start + options.timeout;
     bool signalled = options.signal == 0;
-    bool timedOut = false;
-    int openPipes = 2;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
-    while (openPipes > 0) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) {
+    for (int openPipes = 2; openPipes > 0;) {
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        if (elapsed >= options.timeout) {
             ::kill(pid, SIGKILL);
-            timedOut = true;
             break;
         }
-        auto next = deadline;
-        if (!signalled) {
-            const auto due = start + options.signalAfter;
-            if (now >= due) {
-                ::kill(pid, options.signal);
-                signalled = true;
-                continue;
-            }
-            next = std::min(next, due);
+        if (!signalled && elapsed >= options.signalAfter) {
+            ::kill(pid, options.signal);
+            signalled = true;
         }
-        const int wait = static_cast<int>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(next - now).count() + 1);
-        if (::poll(fds, 2, wait) < 0)
-            continue;
+        ::poll(fds, 2, 20);
         for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
+            if (fds[i].fd < 0 || fds[i].revents == 0)
                 continue;
             char buffer[4096];
             const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
@@ -113,11 +97,9 @@ inline CliResult runCli(const std::vector<std::string>& args, const CliRunOption
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    if (timedOut)
-        result.exitCode = -1;
-    else if (WIFEXITED(status))
+    if (WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
+    else if (WIFSIGNALED(status) && WTERMSIG(status) != SIGKILL)
         result.exitCode = 128 + WTERMSIG(status);
     return result;
 }

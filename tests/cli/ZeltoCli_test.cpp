@@ -12,6 +12,7 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cli/CliProcess.h"
@@ -55,33 +56,14 @@ QJsonObject jsonObject(const std::string& text) {
     return doc.object();
 }
 
-/// The plugin line split into its parts; fails the test when it does not have the form.
-struct PluginLine {
-    std::string state;
-    std::string text;
-    int passed = -1;
-    int failed = -1;
-    int problem = -1;
-    double seconds = -1;
-};
-
-PluginLine pluginLine(const std::string& out) {
-    static const std::regex form(
-        R"(ZELTO (OK|WARNING|CRITICAL|UNKNOWN) - ([^|\n]*) \| passed=(\d+) failed=(\d+) )"
-        R"(problem=(\d+) time=(\d+\.\d{3})s\n)");
-    std::smatch m;
-    PluginLine p;
-    if (!std::regex_match(out, m, form)) {
-        ADD_FAILURE() << "not a plugin line: " << out;
-        return p;
-    }
-    p.state = m[1];
-    p.text = m[2];
-    p.passed = std::stoi(m[3]);
-    p.failed = std::stoi(m[4]);
-    p.problem = std::stoi(m[5]);
-    p.seconds = std::stod(m[6]);
-    return p;
+/// The plugin line without its line end and with the run time as "T", once its form is
+/// checked: state, text, then the performance data with a C-locale number of seconds.
+std::string plugin(const std::string& out) {
+    static const std::regex form(R"(ZELTO (OK|WARNING|CRITICAL|UNKNOWN) - [^|\n]* \| passed=\d+ )"
+                                 R"(failed=\d+ problem=\d+ time=\d+\.\d{3}s\n)");
+    EXPECT_TRUE(std::regex_match(out, form)) << out;
+    return std::regex_replace(out.substr(0, out.find('\n')), std::regex(R"(time=[0-9.]+s)"),
+                              "time=T");
 }
 
 struct ZeltoCli : ::testing::Test {
@@ -112,43 +94,27 @@ TEST_F(ZeltoCli, PassingProfilePrintsTheResultsTextAndExits0) {
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
     const auto lines = linesOf(r.out);
     ASSERT_GE(lines.size(), 14U) << r.out;
-    EXPECT_EQ(lines[0], "");
-    EXPECT_EQ(lines[1], "");
     EXPECT_TRUE(lines[2].starts_with("   TESTS STARTED   ")) << lines[2];
     EXPECT_EQ(lines[4], "Test 1) Loop Back");
-    EXPECT_TRUE(lines[5].starts_with("            Successfully pinged 127.0.0.1")) << lines[5];
     EXPECT_EQ(lines[6], "            You can use your network device for TCP/IP networking");
-    EXPECT_TRUE(hasLine(r.out, "Test 3) Port"));
-    EXPECT_TRUE(hasLine(r.out, "            You can reach the service"));
+    EXPECT_TRUE(hasLine(r.out, "            You can reach the service")) << r.out;
 }
 
 TEST_F(ZeltoCli, ExitStatusAndPluginLineFollowTheWorstRow) {
-    struct Case {
-        std::vector<std::string> items;
-        int exit;
-        const char* state;
-        const char* text;
-        int passed, failed, problem;
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
+        {{"127.0.0.1", listening.item()}, 0, "OK - 2 tests passed | passed=2 failed=0 problem=0"},
+        {{"127.0.0.1", refusing.item()},
+         1,
+         "WARNING - 2) Row problem | passed=1 failed=0 problem=1"},
+        {{refusing.item()}, 2, "CRITICAL - 2) Row failed | passed=1 failed=1 problem=0"},
     };
-    const std::vector<Case> cases{
-        {{"127.0.0.1", listening.item()}, 0, "OK", "2 tests passed", 2, 0, 0},
-        {{"127.0.0.1", refusing.item()}, 1, "WARNING", "2) Row problem", 1, 0, 1},
-        {{refusing.item()}, 2, "CRITICAL", "2) Row failed", 1, 1, 0},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [items, exit, line] : cases) {
         std::vector<std::string> lines{"[Configured By]", "Desk", "[Row]", "do it"};
-        lines.insert(lines.end(), c.items.begin(), c.items.end());
+        lines.insert(lines.end(), items.begin(), items.end());
         profile(lines);
         const CliResult r = cli({"run", "--brief"});
-        EXPECT_EQ(r.exitCode, c.exit) << r.out << r.err;
-        const PluginLine p = pluginLine(r.out);
-        EXPECT_EQ(p.state, c.state);
-        EXPECT_EQ(p.text, c.text);
-        EXPECT_EQ(p.passed, c.passed);
-        EXPECT_EQ(p.failed, c.failed);
-        EXPECT_EQ(p.problem, c.problem);
-        EXPECT_GE(p.seconds, 0.0);
-        EXPECT_LT(p.seconds, 20.0);
+        EXPECT_EQ(r.exitCode, exit) << r.out << r.err;
+        EXPECT_EQ(plugin(r.out), "ZELTO " + line + " time=T");
     }
 }
 
@@ -176,26 +142,9 @@ TEST_F(ZeltoCli, JsonCarriesEveryCheckedRowWithItsOutcomeAndLines) {
               "******** You can not close");
     const QJsonObject summary = o["summary"].toObject();
     EXPECT_EQ(summary["state"].toString(), "CRITICAL");
-    EXPECT_EQ(summary["exitCode"].toInt(), 2);
-    EXPECT_EQ(summary["status"].toString(), "COMPLETED");
     EXPECT_EQ(summary["text"].toString(), "2) Mixed-problem 3) Closed-failed ");
-    EXPECT_EQ(summary["passed"].toInt(), 1);
-    EXPECT_EQ(summary["failed"].toInt(), 1);
-    EXPECT_EQ(summary["problem"].toInt(), 1);
-}
-
-TEST_F(ZeltoCli, DisplayOptionsReachTheResultsText) {
-    profile({"[Configured By]", "Desk", "[Fine]", "fine", listening.item(), "[Closed]", "close",
-             refusing.item()});
-    const CliResult errorsOnly = cli({"run", "--errors-only"});
-    EXPECT_EQ(errorsOnly.exitCode, 2);
-    EXPECT_FALSE(hasLine(errorsOnly.out, "Test 2) Fine"));
-    EXPECT_TRUE(hasLine(errorsOnly.out, "Test 3) Closed"));
-
-    const CliResult simple = cli({"run", "--simple", "--timestamps"});
-    EXPECT_EQ(simple.out.find("Successfully"), std::string::npos) << simple.out;
-    EXPECT_EQ(simple.out.find("TESTS STARTED"), std::string::npos) << simple.out;
-    EXPECT_NE(simple.out.find("Test 2) Fine - Pass 1  --"), std::string::npos) << simple.out;
+    for (const char* count : {"passed", "failed", "problem"})
+        EXPECT_EQ(summary[count].toInt(), 1) << count;
 }
 
 struct Broken {
@@ -251,29 +200,6 @@ INSTANTIATE_TEST_SUITE_P(
                {"Check the OutofOffice.ini file.  It has a problem"}}),
     [](const auto& param) { return std::string(param.param.name); });
 
-TEST_F(ZeltoCli, MissingInOfficeIsNoticedOnlyWhenAskedFor) {
-    profile({"[Configured By]", "Desk", "[Ping]", "ping", "127.0.0.1"});
-    EXPECT_EQ(cli({"run", "--brief"}).exitCode, 0);
-    const CliResult r = cli({"run", "--in"});
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_EQ(r.out, "");
-    const auto err = linesOf(r.err);
-    ASSERT_EQ(err.size(), 2U) << r.err;
-    EXPECT_NE(err[0].find(dir.path() + "InOffice.ini"), std::string::npos);
-    EXPECT_EQ(err[1], std::string("Zelto: ") + kEnd);
-}
-
-TEST_F(ZeltoCli, InOfficeRunsTheOtherProfile) {
-    profile({"[Configured By]", "Out desk", "[Out]", "out", refusing.item()});
-    profile({"[Configured By]", "In desk", "[In]", "in", listening.item()}, "InOffice.ini");
-    const CliResult r = cli({"run", "--in", "--json"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    const QJsonObject o = jsonObject(r.out);
-    EXPECT_EQ(o["profile"].toString(), "In Office");
-    EXPECT_EQ(o["banner"].toString(), "Configured by In desk");
-    EXPECT_EQ(o["tests"].toArray().last().toObject()["name"].toString(), "2) In");
-}
-
 TEST_F(ZeltoCli, UnknownTestNumberIsRefusedBeforeTheRun) {
     profile({"[Configured By]", "Desk", "[Ping]", "ping", "127.0.0.1"});
     const CliResult r = cli({"run", "--brief", "--tests", "1,3"});
@@ -284,7 +210,7 @@ TEST_F(ZeltoCli, UnknownTestNumberIsRefusedBeforeTheRun) {
     EXPECT_EQ(r.out, "ZELTO UNKNOWN - " + reason + "\n");
 }
 
-TEST_F(ZeltoCli, BadArgumentsGiveOneLineAndTheUsage) {
+TEST_F(ZeltoCli, BadArgumentsGiveOneLineAndTheUsageHelpGivesUsage) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"run", "--bogus"},
                                                  {"frobnicate"},
                                                  {"run", "--tests", "x"},
@@ -298,18 +224,12 @@ TEST_F(ZeltoCli, BadArgumentsGiveOneLineAndTheUsage) {
         EXPECT_TRUE(err[0].starts_with("zelto-cli: ")) << err[0];
         EXPECT_EQ(err[1], "Usage:");
     }
-    const CliResult unknown = runCli({"run", "--bogus"});
-    EXPECT_EQ(linesOf(unknown.err)[0], "zelto-cli: unknown option '--bogus'");
-}
+    EXPECT_EQ(linesOf(runCli({"run", "--bogus"}).err)[0], "zelto-cli: unknown option '--bogus'");
 
-TEST_F(ZeltoCli, HelpAndVersion) {
     const CliResult help = runCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.starts_with("Usage:\n  zelto-cli [--folder DIR] run")) << help.out;
-    EXPECT_EQ(help.err, "");
-    const CliResult version = runCli({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "zelto-cli 1.9\n");
+    EXPECT_EQ(runCli({"--version"}).out, "zelto-cli 1.9\n");
 }
 
 TEST_F(ZeltoCli, WithoutFolderTheExecutablesOwnFolderIsUsed) {
@@ -336,10 +256,9 @@ TEST_F(ZeltoCli, InterruptStopsTheRunAndStillReports) {
         // The connect would wait 20 s; the stop ends it at once.
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
         EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
-        const PluginLine p = pluginLine(r.out);
-        EXPECT_EQ(p.state, "UNKNOWN");
-        EXPECT_EQ(p.text, "2) Hang stopped, 3) After not run");
-        EXPECT_EQ(p.passed, 1);
+        EXPECT_EQ(plugin(r.out),
+                  "ZELTO UNKNOWN - 2) Hang stopped, 3) After not run | passed=1 "
+                  "failed=0 problem=0 time=T");
     }
 }
 
@@ -357,32 +276,29 @@ TEST(ZeltoCliLab, ParamsReportTheNamespacesAddressesRoutesAndDns) {
         lab::GatewayLab lab;
         lab::overlayFile("/etc/resolv.conf", "nameserver 10.200.0.1\n");
 
+        const std::string address =
+            std::string(texts::kIpAddress) + "1" + texts::kIpAddressTail + "10.200.0.2";
         const CliResult all = runCli({"params"});
         EXPECT_EQ(all.exitCode, 0) << all.err;
-        EXPECT_EQ(all.err, "");
         EXPECT_EQ(all.out.find('\r'), std::string::npos);
         EXPECT_TRUE(all.out.starts_with(texts::kHostName)) << all.out;
-        EXPECT_TRUE(hasLine(all.out, std::string(texts::kDnsServer1) + "10.200.0.1")) << all.out;
-        EXPECT_NE(all.out.find(std::string(texts::kAdapterDesc) + "lab0"), std::string::npos)
-            << all.out;
-        EXPECT_TRUE(hasLine(
-            all.out, std::string(texts::kIpAddress) + "1" + texts::kIpAddressTail + "10.200.0.2"))
-            << all.out;
-        EXPECT_TRUE(hasLine(all.out, std::string(texts::kSubnetMask) + "255.255.255.0")) << all.out;
-        EXPECT_TRUE(hasLine(
-            all.out, std::string(texts::kGateway) + "1" + texts::kGatewayTail + "10.200.0.1"))
-            << all.out;
+        for (const std::string& line :
+             {std::string(texts::kDnsServer1) + "10.200.0.1", address,
+              std::string(texts::kSubnetMask) + "255.255.255.0",
+              std::string(texts::kGateway) + "1" + texts::kGatewayTail + "10.200.0.1"}) {
+            EXPECT_TRUE(hasLine(all.out, line)) << line << " not in\n" << all.out;
+        }
+        EXPECT_NE(all.out.find(std::string(texts::kAdapterDesc) + "lab0"), std::string::npos);
 
+        // Key values leave out the host name; the explanation paragraphs come on request.
         const CliResult key = runCli({"params", "--key"});
         EXPECT_EQ(key.exitCode, 0);
+        EXPECT_TRUE(hasLine(key.out, address));
         EXPECT_EQ(key.out.find(texts::kHostName), std::string::npos);
-        EXPECT_TRUE(hasLine(
-            key.out, std::string(texts::kIpAddress) + "1" + texts::kIpAddressTail + "10.200.0.2"))
-            << key.out;
         const std::string dnsExplanation = std::string(texts::kDnsExplanation).substr(0, 40);
         EXPECT_EQ(key.out.find(dnsExplanation), std::string::npos);
-        const CliResult explained = runCli({"params", "--key", "--explain"});
-        EXPECT_NE(explained.out.find(dnsExplanation), std::string::npos) << explained.out;
+        EXPECT_NE(runCli({"params", "--key", "--explain"}).out.find(dnsExplanation),
+                  std::string::npos);
     });
 }
 
@@ -426,7 +342,9 @@ TEST(ZeltoCliLab, RunShowsThisPcsAddressOrItsAbsence) {
     lab::inFreshNetns([&folder] {
         const CliResult alone = runCli({"--folder", folder, "run", "--brief"});
         EXPECT_EQ(alone.exitCode, 0) << alone.err;
-        EXPECT_EQ(pluginLine(alone.out).text, "2 tests passed, no IP address");
+        EXPECT_EQ(plugin(alone.out),
+                  "ZELTO OK - 2 tests passed, no IP address | passed=2 "
+                  "failed=0 problem=0 time=T");
 
         lab::GatewayLab lab;
         const CliResult linked = runCli({"--folder", folder, "run", "--json"});
