@@ -55,12 +55,6 @@ double micros(Clock::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
 }
 
-double threadCpuMs() {
-    timespec t{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
 /// Median and 90th percentile of single-call times, beside the benchmark's own mean.
 void reportLatencies(benchmark::State& state, std::vector<double>& us) {
     if (us.empty())
@@ -111,7 +105,7 @@ void LoopbackConnect(benchmark::State& state) {
         return;
     }
     // Accepted and dropped at once, so the backlog never fills.
-    std::jthread acceptor([&](std::stop_token stop) {
+    std::jthread acceptor([&](const std::stop_token& stop) {
         while (!stop.stop_requested()) {
             pollfd p{listener.get(), POLLIN, 0};
             if (::poll(&p, 1, 20) <= 0)
@@ -175,6 +169,12 @@ void ThousandPingsIputils(benchmark::State& state) {
 BENCHMARK(ThousandPingsIputils)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 #if ZELTO_HAVE_LAB
+double threadCpuMs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 // The CPU a probe burns while it waits for an answer that never comes: a connect for its full
 // 20 seconds and a ping for its 800 ms, both to a blackhole behind the peer.
 void WaitingCost(benchmark::State& state) {

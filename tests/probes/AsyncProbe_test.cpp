@@ -33,7 +33,7 @@ TEST(AwaitProbe, TwoProbesInFlightOnOnePumpReturnTheirOwnResults) {
     std::latch bothRunning(2);
     auto probe = [&](int value, Clock::duration delay) {
         std::stop_source stop;
-        return awaitProbe(pump, stop, [&, value, delay](std::stop_token) {
+        return awaitProbe(pump, stop, [&, value, delay](const std::stop_token&) {
             bothRunning.arrive_and_wait();
             std::this_thread::sleep_for(delay);
             return value;
@@ -53,8 +53,8 @@ TEST(AwaitProbe, AStopEndsTheWaitPromptly) {
     ui::BlockingPump pump;
     std::stop_source stop;
     test::StopLater stopper(stop, 50ms);
-    const std::string how =
-        awaitProbe(pump, stop, [](std::stop_token token) { return waitForStop(token, 10s); });
+    const std::string how = awaitProbe(
+        pump, stop, [](const std::stop_token& token) { return waitForStop(token, 10s); });
     EXPECT_LT(stopper.latencyUntil(Clock::now()), 50ms);
     EXPECT_EQ(how, "stopped");
 }
@@ -67,11 +67,12 @@ TEST(AwaitProbe, StoppingOneProbeLeavesAnotherInFlightAlone) {
     std::string second;
     {
         std::jthread a([&] {
-            first = awaitProbe(pump, stopped, [](std::stop_token t) { return waitForStop(t, 5s); });
+            first = awaitProbe(pump, stopped,
+                               [](const std::stop_token& t) { return waitForStop(t, 5s); });
         });
         std::jthread b([&] {
-            second =
-                awaitProbe(pump, running, [](std::stop_token t) { return waitForStop(t, 200ms); });
+            second = awaitProbe(pump, running,
+                                [](const std::stop_token& t) { return waitForStop(t, 200ms); });
         });
         std::this_thread::sleep_for(30ms);
         stopped.request_stop();
@@ -85,7 +86,8 @@ TEST(AwaitProbe, AnExceptionOfTheProbeReachesTheCaller) {
     ui::BlockingPump pump;
     std::stop_source stop;
     EXPECT_THROW(
-        awaitProbe(pump, stop, [](std::stop_token) -> int { throw std::runtime_error("boom"); }),
+        awaitProbe(pump, stop,
+                   [](const std::stop_token&) -> int { throw std::runtime_error("boom"); }),
         std::runtime_error);
 }
 
@@ -135,8 +137,9 @@ TEST(AwaitProbe, StopFromAnEventHandlerCancelsAConnectWithin50ms) {
             clicked = Clock::now();
             stop.request_stop();
         });
-        const ConnectResult r = awaitProbe(
-            pump, stop, [&](std::stop_token t) { return net.connect("10.201.0.5", 80, t); });
+        const ConnectResult r = awaitProbe(pump, stop, [&](std::stop_token t) {
+            return net.connect("10.201.0.5", 80, std::move(t));
+        });
         EXPECT_EQ(r, ConnectResult::Cancelled);
         EXPECT_LT(Clock::now() - clicked, 50ms);
     });
