@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 #include "widgets/Binding.h"
 #include "widgets/Dial.h"
 
@@ -91,7 +93,7 @@ QWidget* MainWindow::buildTestGrid() {
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(4);
 
-    auto* heads = std::array<ui::Label*, 3>{&c.Label1, &c.Label2, &c.Pass}.data();
+    const std::array<ui::Label*, 3> heads{&c.Label1, &c.Label2, &c.Pass};
     for (int i = 0; i < 3; ++i) {
         auto* l = boldLabel(frame);
         bind(l, *heads[i]);
