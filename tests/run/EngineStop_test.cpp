@@ -66,14 +66,6 @@ TEST_F(StopFixture, StopDuringAConnectWaitEndsTheRunAtOnce) {
     EXPECT_EQ(w.Status[2].text(), "Not run");
 }
 
-TEST_F(StopFixture, StopDuringANamedConnectWaitEndsTheRunToo) {
-    probes.names["web.example"] = "192.0.2.1";
-    probes.hangs("192.0.2.1", 80, 20s);
-    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"web.example:80"}}});
-    EXPECT_LT(runAndStopAfter(100ms), 5s);
-    expectStoppedOnRow(1);
-}
-
 TEST_F(StopFixture, PingCutShortByStopWritesNoLine) {
     probes.pings["192.0.2.5"] = {probes::kPingCancelled, "", std::nullopt};
     profile({{"Loop Back", {"127.0.0.1"}}, {"Far", {"192.0.2.5"}}});

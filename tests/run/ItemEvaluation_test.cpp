@@ -63,15 +63,6 @@ TEST_F(EngineFixture, HostNameWithPortIsResolvedThenConnected) {
     EXPECT_EQ(session.Run.ConnectState, profiles::kConnected);
 }
 
-TEST_F(EngineFixture, FailedConnectWritesItsLineAndSetsTheErrorState) {
-    loopBackAnswers();
-    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:443"}}});
-    w.ErrorsOnly.setValue(true);
-    engine.RunTests_Click();
-    EXPECT_TRUE(contains(w.Results1.text(), "!!!!!!!!!!!  Failed to connect to 192.0.2.1:443\r\n"));
-    EXPECT_EQ(session.Run.ConnectState, profiles::kConnectError);
-}
-
 // A failed Loop Back means this PC's own stack is broken: a dotted item with a port is failed
 // without a line or a connect. The same item by host name still connects.
 TEST_F(EngineFixture, FailedLoopBackSkipsDottedConnectsButNotNamedOnes) {
@@ -87,15 +78,6 @@ TEST_F(EngineFixture, FailedLoopBackSkipsDottedConnectsButNotNamedOnes) {
                          "            Successfully connected to 192.0.2.1:80\r\n"
                          "!!!!!!!!!!! You may not be able to  \r\n"));
     EXPECT_EQ(w.Status[1].text(), "problem");
-}
-
-TEST_F(EngineFixture, PassedLoopBackLetsDottedItemsConnect) {
-    loopBackAnswers();
-    probes.listens("192.0.2.1", 80);
-    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}});
-    engine.RunTests_Click();
-    EXPECT_EQ(itemCalls(probes),
-              (std::vector<std::string>{"ping 127.0.0.1", "connect 192.0.2.1:80"}));
 }
 
 struct FailCase {
