@@ -15,8 +15,11 @@ FrmMain::FrmMain(profiles::Session& session, Platform platform)
       tray_(c.window, p_.tray),
       trayForRuns_(tray_),
       engine_({profileContext_, results_, trayForRuns_, p_.pump, p_.clock}),
-      continuous_(c, s_, engine_) {
+      continuous_(c, s_, engine_),
+      userGuide_(s_, p_.prompt),
+      netParmsText_(p_.net, s_, p_.prompt, p_.clock) {
     wireHandlers();
+    wireScreens();
 }
 
 void FrmMain::wireHandlers() {
@@ -42,6 +45,15 @@ void FrmMain::wireHandlers() {
     c.window.onResize = [this] { tray_.Form_Resize(); };
 }
 
+void FrmMain::wireScreens() {
+    for (int i = 0; i < static_cast<int>(c.Help1.size()); ++i)
+        c.Help1[i].onClick = [this, i] { help1_Click(i); };
+    c.Open_UserGuide.onClick = [this] { Open_UserGuide_Click(); };
+    c.NetParms.onClick = [this] { NetParms_Click(); };
+    userGuide_.openNetParms = [this] { netParmsText_.openBesideGuide(); };
+    netParmsText_.showHelp = [this](const std::string& topic) { userGuide_.HelpScreen(topic); };
+}
+
 void FrmMain::Form_Load() {
     tray_.SetTrayIcon(run::kIconFailed, "Zelto Stopped");
 }
@@ -64,6 +76,23 @@ void FrmMain::btnStopTest_Click() {
     engine_.btnStopTest_Click();
 }
 
+void FrmMain::help1_Click(int index) {
+    if (index < 0 || index >= static_cast<int>(c.Help1.size()))
+        return;
+    const std::string displayName =
+        index <= profiles::MaxTestRow ? s_.Table.at(s_.OfficeIndex, index, 0) : std::string();
+    userGuide_.HelpScreen(
+        help::helpTopic(index, displayName, c.Help1[0].visible(), c.Help1[8].visible()));
+}
+
+void FrmMain::Open_UserGuide_Click() {
+    userGuide_.Open_UserGuide_Click();
+}
+
+void FrmMain::NetParms_Click() {
+    netParmsText_.openFromMainWindow();
+}
+
 void FrmMain::trayActivated(Activation how) {
     tray_.activated(how);
 }
@@ -71,6 +100,7 @@ void FrmMain::trayActivated(Activation how) {
 void FrmMain::applyGatherOutcome(const netparams::GatherOutcome& outcome) {
     if (outcome.message)
         p_.prompt.tell(*outcome.message);
+    netParmsText_.applyGatherOutcome(outcome, p_.net.snapshot());
     if (outcome.indicator) {
         c.Adapter_status.setText(outcome.indicator->caption);
         c.Adapter_check.setVisible(outcome.indicator->checkVisible);

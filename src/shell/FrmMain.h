@@ -3,8 +3,10 @@
 #include <functional>
 #include <string>
 
+#include "help/User_Guide.h"
 #include "netparams/GetNetParams.h"
 #include "netparams/NetParamsGatherer.h"
+#include "netparams/NetParmsText.h"
 #include "probes/NetworkServices.h"
 #include "profiles/ProfileContext.h"
 #include "profiles/Session.h"
@@ -49,6 +51,9 @@ class FrmMain {
     profiles::Session& session() { return s_; }
     run::Engine& engine() { return engine_; }
     const Tray& tray() const { return tray_; }
+    /// The help and user guide screen, and the Network Parameters screen.
+    help::User_Guide& userGuide() { return userGuide_; }
+    netparams::NetParmsText& netParmsText() { return netParmsText_; }
 
     // Handlers, named as the controls and events they serve.
     void Form_Load();
@@ -56,6 +61,10 @@ class FrmMain {
     void OfficeOption_Click(int index);
     void RunTests_Click();
     void btnStopTest_Click();
+    /// A red cross: help on its test, on the address, or on Loop Back when that failed.
+    void help1_Click(int index);
+    void Open_UserGuide_Click();
+    void NetParms_Click();
     /// A mouse action on the tray icon.
     void trayActivated(Activation how);
     /// What every gather of the network parameters shows on this window.
@@ -69,6 +78,7 @@ class FrmMain {
 
   private:
     void wireHandlers();
+    void wireScreens();
 
     /// The engine's view of the tray.
     class TrayForRuns : public run::TrayActions {
@@ -96,6 +106,8 @@ class FrmMain {
     TrayForRuns trayForRuns_;
     run::Engine engine_;
     run::Continuous continuous_;
+    help::User_Guide userGuide_;
+    netparams::NetParmsText netParmsText_;
 };
 
 }  // namespace zelto::shell

@@ -1,0 +1,135 @@
+#include "netparams/NetParmsText.h"
+
+#include "help/ReadSqBrackFile.h"
+#include "netparams/AnalyzeNetParams.h"
+#include "profiles/TextFile.h"
+
+namespace zelto::netparams {
+
+namespace {
+
+constexpr const char* kOpeningTitle = "Current network parameters used by your PC";
+
+}  // namespace
+
+std::string netParmLogPath(const std::string& installDir, const std::tm& t) {
+    std::string path = installDir;
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    path += "NetParm" + std::to_string(t.tm_mon + 1) + "-" + std::to_string(t.tm_mday) + "-" +
+            std::to_string(t.tm_year + 1900) + "-" + std::to_string(t.tm_hour) + "-" +
+            std::to_string(t.tm_min) + "-" + std::to_string(t.tm_sec) + ".Txt";
+    return path;
+}
+
+NetParmsText::NetParmsText(NetParamsGatherer& net, profiles::Session& session, ui::Prompter& prompt,
+                           const ui::Clock& clock)
+    : net_(net), s_(session), p_(prompt), clock_(clock) {
+    window.setVisible(false);
+    AllWExplain.onClick = [this] { AllWExplain_Click(); };
+    KeyWExplain.onClick = [this] { KeyWExplain_Click(); };
+    AllParameters.onClick = [this] { AllParameters_Click(); };
+    AnalyzeParameters.onClick = [this] { AnalyzeParameters_Click(); };
+    AdapterStatus.onClick = [this] { AdapterStatus_Click(); };
+    ShowHelp.onClick = [this] { ShowHelp_Click(); };
+    PrintLog.onClick = [this] { PrintLog_Click(); };
+    MoveLeft.onClick = [this] { MoveLeft_Click(); };
+    MoveRight.onClick = [this] { MoveRight_Click(); };
+}
+
+void NetParmsText::AllWExplain_Click() {
+    ScreenTitle.setText("All Network Parameters with Explanation");
+    Net_Parms_Text.setText("");
+    net_.GatherNetParams("Everything", true);
+}
+
+void NetParmsText::KeyWExplain_Click() {
+    ScreenTitle.setText("Key Network Parameters with Explanation");
+    net_.GatherNetParams("KeyValues", true);
+}
+
+void NetParmsText::AllParameters_Click() {
+    ScreenTitle.setText("All Network Parameters");
+    Net_Parms_Text.setText("");
+    net_.GatherNetParams("Everything", false);
+}
+
+void NetParmsText::AnalyzeParameters_Click() {
+    ScreenTitle.setText("Analyse Parameters");
+    net_.GatherNetParams("Analyze", true);
+}
+
+void NetParmsText::AdapterStatus_Click() {
+    ScreenTitle.setText("Adapter Status");
+    if (!listInterfaces)
+        return;
+    // A table that cannot be read shows nothing: the box keeps what it held.
+    if (std::optional<std::string> listing = listInterfaces())
+        Net_Parms_Text.setText(std::move(*listing));
+}
+
+void NetParmsText::ShowHelp_Click() {
+    if (showHelp)
+        showHelp(help::kWholeFile);
+}
+
+void NetParmsText::PrintLog_Click() {
+    s_.FilePath = netParmLogPath(s_.InstallDir, clock_.localNow());
+    if (p_.ask("Do you want to write the contents of this screen to log file: " + s_.FilePath,
+               ui::Buttons::YesNo, "Log to File") != ui::Answer::Yes) {
+        return;
+    }
+    std::optional<profiles::FileError> error;
+    {
+        ui::BusyPointer busy(p_);
+        // All or nothing: a full disk must not leave a truncated report that looks complete.
+        error = profiles::writeFileAtomically(s_.FilePath, Net_Parms_Text.text() + "\r\n");
+    }
+    // The user asked for the file: a log that was not written must not pass for one that was.
+    if (error)
+        p_.tell(profiles::fileErrorMessage(s_.FilePath, *error));
+}
+
+void NetParmsText::MoveLeft_Click() {
+    window.setLeft(kLeftEdge);
+}
+
+void NetParmsText::MoveRight_Click() {
+    window.setLeft(kBesideMainWindow);
+}
+
+void NetParmsText::openFromMainWindow() {
+    if (!window.loaded() || window.state() == ui::WindowState::Normal) {
+        window.load();
+        ScreenTitle.setText(kOpeningTitle);
+        window.setLeft(kLeftEdge);
+        window.show();
+    } else {
+        window.setState(ui::WindowState::Normal);
+    }
+    net_.GatherNetParams("Everything", false);
+}
+
+void NetParmsText::openBesideGuide() {
+    window.load();
+    ScreenTitle.setText(kOpeningTitle);
+    window.setLeft(kBesideMainWindow);
+    window.show();
+    net_.GatherNetParams("Everything", false);
+}
+
+void NetParmsText::applyGatherOutcome(const GatherOutcome& outcome, const Snapshot& snapshot) {
+    if (outcome.showReport)
+        Net_Parms_Text.setText(snapshot.NetParamReport);
+    if (outcome.analyze)
+        showAnalysis(snapshot);
+}
+
+void NetParmsText::showAnalysis(const Snapshot& snapshot) {
+    Net_Parms_Text.setText("");
+    Net_Parms_Text.setText(AnalyzeNetParams(snapshot, [this](const std::string& section) {
+        return help::ReadSqBrackFile(s_, p_, help::kHelpFile, section);
+    }));
+}
+
+}  // namespace zelto::netparams
