@@ -207,6 +207,9 @@ int runCli(int argc, char** argv) {
             default:
                 return kCouldNotRun;
         }
+    } catch (const ui::ProgramEnded&) {
+        // Whatever ended the program has told why on standard error.
+        return kCouldNotRun;
     } catch (const std::exception& e) {
         tellError(std::string("unexpected failure: ") + e.what());
         return kCouldNotRun;
