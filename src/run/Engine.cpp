@@ -31,6 +31,26 @@ class FlagGuard {
     bool& flag_;
 };
 
+/// Marks a run in progress. The profile switch is closed meanwhile: the run walks the rows of
+/// the current profile, which a switch served during a wait would replace under it.
+class RunGuard {
+  public:
+    RunGuard(bool& flag, ui::OptionGroup& office) : flag_(flag), office_(office) {
+        flag_ = true;
+        office_.setEnabled(false);
+    }
+    ~RunGuard() {
+        flag_ = false;
+        office_.setEnabled(true);
+    }
+    RunGuard(const RunGuard&) = delete;
+    RunGuard& operator=(const RunGuard&) = delete;
+
+  private:
+    bool& flag_;
+    ui::OptionGroup& office_;
+};
+
 void setBox(ui::TextBox& box, std::string text, ui::Color color) {
     box.setText(std::move(text));
     box.setColor(color);
@@ -70,7 +90,7 @@ void Engine::RunTests_Click() {
     // ask for another run meanwhile; one run at a time.
     if (running_)
         return;
-    const FlagGuard running(running_);
+    const RunGuard running(running_, ctx_.profile.w.OfficeOption);
     stop_ = std::stop_source();
     startRun();
 

@@ -88,3 +88,24 @@ TEST_F(ContinuousRuns, StopLeavesTheBoxCheckedAndTheStatusStopped) {
 
 }  // namespace
 }  // namespace zelto::run
+
+namespace zelto::run {
+namespace {
+
+TEST_F(ContinuousRuns, TheProfileSwitchIsClosedWhileARunWaits) {
+    probes.delay = std::chrono::milliseconds(0);
+    bool seenDuringRun = true;
+    probes.pings["127.0.0.1"] = {0, "0 ms", true};
+    // The only way to look inside a run from here: the run's own pings.
+    c.ErrorsOnly.onClick = nullptr;
+    c.Status[0].changed.connect([&] {
+        if (main.engine().running())
+            seenDuringRun = seenDuringRun && !c.OfficeOption.enabled();
+    });
+    c.RunTests.click();
+    EXPECT_TRUE(seenDuringRun);
+    EXPECT_TRUE(c.OfficeOption.enabled());
+}
+
+}  // namespace
+}  // namespace zelto::run
