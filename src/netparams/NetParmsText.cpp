@@ -26,6 +26,7 @@ NetParmsText::NetParmsText(NetParamsGatherer& net, profiles::Session& session, u
                            const ui::Clock& clock)
     : net_(net), s_(session), p_(prompt), clock_(clock) {
     window.setVisible(false);
+    window.setSize(kWidth, kHeight);
     AllWExplain.onClick = [this] { AllWExplain_Click(); };
     KeyWExplain.onClick = [this] { KeyWExplain_Click(); };
     AllParameters.onClick = [this] { AllParameters_Click(); };

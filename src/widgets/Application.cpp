@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <memory>
+
+#include "netparams/AdpaterStatus.h"
 #include "netparams/linux/LinuxNetParams.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/Startup.h"
@@ -11,9 +14,11 @@
 #include "shell/SettingsStore.h"
 #include "shell/TrayHostSlot.h"
 #include "widgets/MainWindow.h"
+#include "widgets/NetParmsWindow.h"
 #include "widgets/QtPrompter.h"
 #include "widgets/QtTrayHost.h"
 #include "widgets/Resources.h"
+#include "widgets/UserGuideWindow.h"
 
 // Resources compiled into a static library must be registered by name, from outside any
 // namespace.
@@ -59,6 +64,18 @@ int runDesktop(int argc, char** argv) {
                     [&model](shell::Activation how) { model.trayActivated(how); });
     traySlot.setTarget(&tray);
     MainWindow window(model);
+    // The help and Network Parameters screens get their windows on first use.
+    std::unique_ptr<UserGuideWindow> guideWindow;
+    std::unique_ptr<NetParmsWindow> netParmsWindow;
+    model.userGuide().window.onLoad = [&] {
+        guideWindow = std::make_unique<UserGuideWindow>(model.userGuide());
+    };
+    model.netParmsText().window.onLoad = [&] {
+        netParmsWindow = std::make_unique<NetParmsWindow>(model.netParmsText());
+    };
+    model.netParmsText().listInterfaces = [&netParams] {
+        return netparams::interfaceListing(netParams.interfaces());
+    };
     prompter.setParent(&window);
     model.startChecker();
     return QApplication::exec();

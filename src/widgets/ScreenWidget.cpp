@@ -1,0 +1,85 @@
+#include "widgets/ScreenWidget.h"
+
+#include <QCloseEvent>
+#include <QScreen>
+
+#include <cmath>
+
+namespace zelto::widgets {
+
+namespace {
+
+// Where a screen opens vertically before the user has moved it: below the top panel.
+constexpr int kFirstTop = 40;
+
+}  // namespace
+
+int twipsToPixels(int twips, const QWidget* widget) {
+    const int dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96;
+    return static_cast<int>(std::lround(twips * dpi / static_cast<double>(help::kTwipsPerInch)));
+}
+
+ScreenWidget::ScreenWidget(help::ScreenWindow& window) : QWidget(nullptr, Qt::Window), w_(window) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+int ScreenWidget::clientWidth(int modelWidthTwips) {
+    return twipsToPixels(modelWidthTwips, this);
+}
+
+void ScreenWidget::bindWindow() {
+    auto sync = [this] {
+        setWindowTitle(QString::fromStdString(w_.caption()));
+        Qt::WindowStates wanted = Qt::WindowNoState;
+        if (w_.state() == ui::WindowState::Minimised)
+            wanted = Qt::WindowMinimized;
+        if (w_.state() == ui::WindowState::Maximised)
+            wanted = Qt::WindowMaximized;
+        if (windowState() != wanted)
+            setWindowState(wanted);
+        if (isVisible() != w_.visible())
+            setVisible(w_.visible());
+    };
+    w_.changed.connect(sync);
+    w_.raised.connect([this] {
+        raise();
+        activateWindow();
+    });
+    w_.placed.connect([this] { place(); });
+    w_.resized.connect([this] {
+        if (w_.width() > 0 && w_.height() > 0)
+            resize(clientWidth(w_.width()), twipsToPixels(w_.height(), this));
+    });
+    if (w_.width() > 0 && w_.height() > 0)
+        resize(clientWidth(w_.width()), twipsToPixels(w_.height(), this));
+    place();
+    sync();
+}
+
+void ScreenWidget::place() {
+    const QScreen* s = screen();
+    const QRect area = s != nullptr ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int top = isVisible() ? std::max(pos().y(), area.top()) : area.top() + kFirstTop;
+    move(area.left() + twipsToPixels(w_.left(), this), top);
+}
+
+void ScreenWidget::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    ui::WindowState s = ui::WindowState::Normal;
+    if (windowState() & Qt::WindowMinimized) {
+        s = ui::WindowState::Minimised;
+    } else if (windowState() & Qt::WindowMaximized) {
+        s = ui::WindowState::Maximised;
+    }
+    w_.setState(s);
+}
+
+void ScreenWidget::closeEvent(QCloseEvent* event) {
+    // Closing only hides the screen: it is reused, with its texts, when next opened.
+    event->accept();
+    w_.unload();
+}
+
+}  // namespace zelto::widgets
