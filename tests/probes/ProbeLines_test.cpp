@@ -5,10 +5,7 @@
 namespace zelto::probes {
 namespace {
 
-TEST(ProbeLines, AreTheExactTexts) {
-    EXPECT_EQ(pingSuccessLine("10.1.1.1", "12 ms"),
-              "            Successfully pinged 10.1.1.1 in 12 ms");
-    EXPECT_EQ(pingFailureLine("10.1.1.1"), "!!!!!!!!!!! Ping failed for 10.1.1.1");
+TEST(ProbeLines, ConnectLinesAreTheExactTexts) {
     EXPECT_EQ(connectSuccessLine("10.0.0.5", 80),
               "            Successfully connected to 10.0.0.5:80");
     EXPECT_EQ(connectFailureLine("10.0.0.5", 65535),
@@ -34,7 +31,6 @@ TEST_P(PingVerdict, NeedsAReplyWithMatchingData) {
 
 INSTANTIATE_TEST_SUITE_P(Results, PingVerdict,
                          ::testing::Values(PingCase{0, true, true}, PingCase{0, false, false},
-                                           // No data came back: the flag stays false.
                                            PingCase{0, std::nullopt, false},
                                            PingCase{kPingTimedOut, true, false},
                                            PingCase{kPingNoSocket, std::nullopt, false},
