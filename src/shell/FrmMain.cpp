@@ -17,7 +17,8 @@ FrmMain::FrmMain(profiles::Session& session, Platform platform)
       engine_({profileContext_, results_, trayForRuns_, p_.pump, p_.clock}),
       continuous_(c, s_, engine_),
       userGuide_(s_, p_.prompt),
-      netParmsText_(p_.net, s_, p_.prompt, p_.clock) {
+      netParmsText_(p_.net, s_, p_.prompt, p_.clock),
+      configureTests_(profileContext_) {
     wireHandlers();
     wireScreens();
 }
@@ -52,6 +53,13 @@ void FrmMain::wireScreens() {
     c.NetParms.onClick = [this] { NetParms_Click(); };
     userGuide_.openNetParms = [this] { netParmsText_.openBesideGuide(); };
     netParmsText_.showHelp = [this](const std::string& topic) { userGuide_.HelpScreen(topic); };
+    c.DisplayTestSetup.onClick = [this] { DisplayTestSetup_Click(); };
+    // A store replaces the rows a run walks, as a profile switch does: the store buttons are
+    // closed whenever the run closes the switch.
+    c.OfficeOption.changed.connect([this] {
+        configureTests_.TempStore.setEnabled(c.OfficeOption.enabled());
+        configureTests_.PermStore.setEnabled(c.OfficeOption.enabled());
+    });
 }
 
 void FrmMain::Form_Load() {
@@ -91,6 +99,11 @@ void FrmMain::Open_UserGuide_Click() {
 
 void FrmMain::NetParms_Click() {
     netParmsText_.openFromMainWindow();
+}
+
+void FrmMain::DisplayTestSetup_Click() {
+    btnStopTest_Click();
+    configureTests_.open();
 }
 
 void FrmMain::trayActivated(Activation how) {

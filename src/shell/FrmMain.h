@@ -8,6 +8,7 @@
 #include "netparams/NetParamsGatherer.h"
 #include "netparams/NetParmsText.h"
 #include "probes/NetworkServices.h"
+#include "profiles/ConfigureTests.h"
 #include "profiles/ProfileContext.h"
 #include "profiles/Session.h"
 #include "run/Continuous.h"
@@ -54,6 +55,8 @@ class FrmMain {
     /// The help and user guide screen, and the Network Parameters screen.
     help::User_Guide& userGuide() { return userGuide_; }
     netparams::NetParmsText& netParmsText() { return netParmsText_; }
+    /// The Configure Tests screen.
+    profiles::ConfigureTests& configureTests() { return configureTests_; }
 
     // Handlers, named as the controls and events they serve.
     void Form_Load();
@@ -65,6 +68,8 @@ class FrmMain {
     void help1_Click(int index);
     void Open_UserGuide_Click();
     void NetParms_Click();
+    /// "Configure Tests": stops a run in progress and opens the editor on the current profile.
+    void DisplayTestSetup_Click();
     /// A mouse action on the tray icon.
     void trayActivated(Activation how);
     /// What every gather of the network parameters shows on this window.
@@ -108,6 +113,7 @@ class FrmMain {
     run::Continuous continuous_;
     help::User_Guide userGuide_;
     netparams::NetParmsText netParmsText_;
+    profiles::ConfigureTests configureTests_;
 };
 
 }  // namespace zelto::shell

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "profiles/ConfigureTests.h"
+#include "profiles/ProfileContext.h"
+
+namespace zelto::profiles {
+
+/// True when `text` is empty or spaces only, and then empties it; otherwise leaves it as is.
+bool IsBlankText(std::string& text);
+
+/// Copies the Configure Tests screen into the current slot (named tests with at least one
+/// value, packed and renumbered), shows the slot on the main window and closes the screen.
+void ApplyEditedTests(ProfileContext& c, ConfigureTests& screen);
+
+}  // namespace zelto::profiles
