@@ -27,7 +27,7 @@ class NetParmsText {
     static constexpr int kLeftEdge = 0;
     static constexpr int kBesideMainWindow = 7850;
     /// The screen's size in twips: wide enough for the report's 80-character lines.
-    static constexpr int kWidth = 11400;
+    static constexpr int kWidth = 13200;
     static constexpr int kHeight = 8400;
 
     NetParmsText(NetParamsGatherer& net, profiles::Session& session, ui::Prompter& prompt,

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <array>
@@ -58,6 +59,10 @@ NetParmsWindow::NetParmsWindow(netparams::NetParmsText& model)
     text_->setReadOnly(true);
     text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     text_->setFont(reportFont());
+    // The report's header lines are 80 characters long: they must not wrap.
+    text_->setMinimumWidth(QFontMetrics(text_->font()).horizontalAdvance(QString(81, 'M')) +
+                           text_->verticalScrollBar()->sizeHint().width() +
+                           2 * text_->frameWidth() + 8);
     bind(text_, m_.Net_Parms_Text);
     row->addWidget(text_, 1);
 

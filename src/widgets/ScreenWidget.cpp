@@ -52,7 +52,7 @@ void ScreenWidget::bindWindow() {
     });
     if (w_.width() > 0 && w_.height() > 0)
         resize(clientWidth(w_.width()), twipsToPixels(w_.height(), this));
-    place();
+    // Until the model places it, the window system chooses where a screen opens.
     sync();
 }
 

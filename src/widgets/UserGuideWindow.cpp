@@ -30,9 +30,10 @@ UserGuideWindow::UserGuideWindow(help::User_Guide& model) : ScreenWidget(model.w
     text_->setReadOnly(true);
     text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // The guide is prose: a proportional face a little larger than the controls' reads easily.
+    // Prose in the desktop's proportional face at 10 points: readable, and about the 70
+    // characters per line that the help screen's size rule counts on.
     QFont prose = QApplication::font();
-    prose.setPointSizeF(std::max(prose.pointSizeF(), 10.0) + 1.0);
+    prose.setPointSize(10);
     text_->setFont(prose);
     bind(text_, m_.User_Guide_Text);
     row->addWidget(text_, 1);
