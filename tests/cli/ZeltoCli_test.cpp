@@ -85,18 +85,16 @@ struct ZeltoCli : ::testing::Test {
     LoopbackPort refusing{Kind::Refusing};
 };
 
-TEST_F(ZeltoCli, PassingProfilePrintsTheResultsTextAndExits0) {
-    profile({"[Configured By]", "Desk 42", "[Ping]", "reach this PC", "127.0.0.1", "[Port]",
-             "reach the service", listening.item()});
+TEST_F(ZeltoCli, PassingProfilePrintsTheResultsTextWithLfLineEnds) {
+    profile({"[Configured By]", "Desk 42", "[Port]", "reach the service", listening.item()});
     const CliResult r = cli({"run"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
     const auto lines = linesOf(r.out);
-    ASSERT_GE(lines.size(), 14U) << r.out;
+    ASSERT_GE(lines.size(), 7U) << r.out;
     EXPECT_TRUE(lines[2].starts_with("   TESTS STARTED   ")) << lines[2];
     EXPECT_EQ(lines[4], "Test 1) Loop Back");
-    EXPECT_EQ(lines[6], "            You can use your network device for TCP/IP networking");
     EXPECT_TRUE(hasLine(r.out, "            You can reach the service")) << r.out;
 }
 
@@ -211,11 +209,8 @@ TEST_F(ZeltoCli, UnknownTestNumberIsRefusedBeforeTheRun) {
 }
 
 TEST_F(ZeltoCli, BadArgumentsGiveOneLineAndTheUsageHelpGivesUsage) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"run", "--bogus"},
-                                                 {"frobnicate"},
-                                                 {"run", "--tests", "x"},
-                                                 {"params", "--in"},
-                                                 {}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"run", "--bogus"}, {"frobnicate"}, {}}) {
         const CliResult r = runCli(args);
         EXPECT_EQ(r.exitCode, 3);
         EXPECT_EQ(r.out, "");
@@ -302,36 +297,29 @@ TEST(ZeltoCliLab, ParamsReportTheNamespacesAddressesRoutesAndDns) {
     });
 }
 
-TEST(ZeltoCliLab, InterfacesListTheNamespacesLinks) {
+TEST(ZeltoCliLab, InterfacesListTheNamespacesLinksButNeverLoopback) {
     lab::inFreshNetns([] {
+        const CliResult none = runCli({"interfaces"});
+        EXPECT_EQ(none.exitCode, 0) << none.err;
+        EXPECT_EQ(none.out, "");
+        const CliResult params = runCli({"params"});
+        EXPECT_EQ(params.exitCode, 3);
+        EXPECT_EQ(params.err, std::string("zelto-cli: ") + texts::kAdaptersSizingFailed + "232\n");
+
         lab::GatewayLab lab;
         const CliResult r = runCli({"interfaces"});
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out.find('\r'), std::string::npos);
         std::string mac = sysfs("/sys/class/net/lab0/address");
         for (char& ch : mac)
             ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
         const auto lines = linesOf(r.out);
         ASSERT_GE(lines.size(), 7U) << r.out;
-        // Loopback is the first row and never listed: lab0 is adapter 1.
         EXPECT_EQ(lines[0], "Network Adpater #1");
         EXPECT_TRUE(lines[1].starts_with(" Desc: ......lab0")) << lines[1];
         EXPECT_EQ(lines[3], " MTU: .......1500");
         EXPECT_EQ(lines[5], " Physical address: " + mac);
         EXPECT_TRUE(lines[6].starts_with(" Status: ..........Enabled - ")) << lines[6];
         EXPECT_EQ(r.out.find("Network Adpater #2"), std::string::npos) << r.out;
-    });
-}
-
-TEST(ZeltoCliLab, WithOnlyLoopbackThereIsNothingToListAndNoAdapterToReport) {
-    lab::inFreshNetns([] {
-        const CliResult list = runCli({"interfaces"});
-        EXPECT_EQ(list.exitCode, 0) << list.err;
-        EXPECT_EQ(list.out, "");
-
-        const CliResult params = runCli({"params"});
-        EXPECT_EQ(params.exitCode, 3);
-        EXPECT_EQ(params.err, std::string("zelto-cli: ") + texts::kAdaptersSizingFailed + "232\n");
     });
 }
 
