@@ -1,12 +1,16 @@
 #include "widgets/Application.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
+#include <QStandardPaths>
 
 #include <memory>
 
 #include "netparams/AdpaterStatus.h"
 #include "netparams/linux/LinuxNetParams.h"
+#include "package/MakeSetup.h"
+#include "package/Progress.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/Startup.h"
 #include "shell/FrmMain.h"
@@ -15,6 +19,7 @@
 #include "shell/TrayHostSlot.h"
 #include "widgets/MainWindow.h"
 #include "widgets/NetParmsWindow.h"
+#include "widgets/ProgressWindow.h"
 #include "widgets/QtPrompter.h"
 #include "widgets/QtTrayHost.h"
 #include "widgets/Resources.h"
@@ -40,9 +45,24 @@ int runDesktop(int argc, char** argv) {
     QtPrompter prompter;
     ui::ExitProgramEnd end;
     const std::string exe = QCoreApplication::applicationFilePath().toStdString();
+    package::FileCalls fileCalls;
+    std::unique_ptr<package::Progress> progress;
+    std::unique_ptr<ProgressWindow> progressWindow;
     auto installer = [&] {
-        prompter.tell("This build of Zelto has no installer.");
-        end.end(1);
+        package::InstallPlaces places;
+        places.installDir = QDir::homePath().toStdString() + "/Zelto/";
+        places.desktopDir =
+            QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString();
+        progress = std::make_unique<package::Progress>(places, prompter, end, fileCalls);
+        progress->window.onLoad = [&] {
+            progressWindow = std::make_unique<ProgressWindow>(*progress);
+            prompter.setParent(progressWindow.get());
+        };
+        // Paints the status lines between files; clicks wait until the unpacking is done.
+        progress->repaint = [] {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        };
+        progress->ShowAgreement();
     };
     if (profiles::CheckExeName(exe, prompter, end, installer) != 0)
         return QApplication::exec();
@@ -58,6 +78,10 @@ int runDesktop(int argc, char** argv) {
 
     shell::FrmMain model(
         session, {prompter, end, probes, netParams.gatherer(), pump, clock, settings, traySlot});
+    // The package takes the running program itself, whatever the name it was started under.
+    model.configureTests().onMakePackage = [&] {
+        package::MakeSetup(session, exe, prompter, fileCalls);
+    };
     netParams.gatherer().setOutcomeHandler(
         [&model](const netparams::GatherOutcome& o) { model.applyGatherOutcome(o); });
     QtTrayHost tray(model.c.mnuStart, model.c.mnuStop, model.c.mnuShow, model.c.mnuExit,
