@@ -154,6 +154,7 @@ TEST_F(ThreeRows, PlainRunWritesEveryLineAndABlankLineAfterEachRow) {
     EXPECT_TRUE(w.Results1.visible());
 }
 
+// Errors Only: a failed row keeps its header and blank line; a passing run only the start line.
 TEST_F(ThreeRows, ErrorsOnlyKeepsTheFailedRowWithItsHeaderAndBlankLine) {
     w.ErrorsOnly.setValue(true);
     engine.RunTests_Click();
@@ -161,20 +162,19 @@ TEST_F(ThreeRows, ErrorsOnlyKeepsTheFailedRowWithItsHeaderAndBlankLine) {
                                      "Test 3) Mail\r\n"
                                      "!!!!!!!!!!! Ping failed for 192.0.2.25\r\n"
                                      "******** You can not send mail\r\n\r\n");
-}
 
-TEST_F(ThreeRows, ErrorsOnlyPassingRunWritesOnlyTheStartLine) {
     probes.answers("192.0.2.25");
-    w.ErrorsOnly.setValue(true);
+    w.Results1.setText("");
     engine.RunTests_Click();
     EXPECT_EQ(w.Results1.text(), started());
 }
 
+// A fresh fixture: a passing run leaves its held headers for the next run's first line.
 TEST_F(ThreeRows, ErrorsOnlyProblemRowHasItsHeadersButNoBlankLine) {
+    w.ErrorsOnly.setValue(true);
     probes.names["mail2.example"] = "192.0.2.26";
     probes.answers("192.0.2.26");
     session.Table.at(0, 2, 2) = "mail2.example";
-    w.ErrorsOnly.setValue(true);
     w.ContinuousLog.setValue(true);
     w.Results1.setText("");
     engine.RunTests_Click();
@@ -273,9 +273,17 @@ TEST_F(EngineFixture, RunNumberCountsTo999ThenStartsAgainAt0) {
 
 // ---- End of a run: countdown, menu, tray tip ---------------------------------------------------
 
-TEST_F(EngineFixture, ContinuousRunCorrectsTheIntervalAndStartsTheCountdown) {
+TEST_F(EngineFixture, SingleRunEndsStoppedAContinuousOneStartsTheCorrectedCountdown) {
     loopBackAnswers();
     profile({{"Loop Back", {"127.0.0.1"}}});
+    engine.RunTests_Click();
+    EXPECT_FALSE(w.btnStopTest.visible());
+    EXPECT_FALSE(w.mnuStart.checked());
+    EXPECT_TRUE(w.mnuStop.checked());
+    EXPECT_FALSE(w.Timer2.enabled());
+    EXPECT_FALSE(engine.running());
+
+    tray.calls.clear();
     w.Continuous.setValue(true);
     w.RunInterval.setText("90");
     engine.RunTests_Click();
@@ -287,17 +295,6 @@ TEST_F(EngineFixture, ContinuousRunCorrectsTheIntervalAndStartsTheCountdown) {
     EXPECT_TRUE(w.mnuStart.checked());
     EXPECT_FALSE(w.mnuStop.checked());
     EXPECT_EQ(tray.calls, std::vector<std::string>{"icon 103 Running-Last pass OK at " + time()});
-}
-
-TEST_F(EngineFixture, SingleRunEndsStoppedWithTheMenuShowingIt) {
-    loopBackAnswers();
-    profile({{"Loop Back", {"127.0.0.1"}}});
-    engine.RunTests_Click();
-    EXPECT_FALSE(w.btnStopTest.visible());
-    EXPECT_FALSE(w.mnuStart.checked());
-    EXPECT_TRUE(w.mnuStop.checked());
-    EXPECT_FALSE(w.Timer2.enabled());
-    EXPECT_FALSE(engine.running());
 }
 
 TEST_F(EngineFixture, NoAddressOnThisPcIsSummarisedAndWatched) {
@@ -372,24 +369,21 @@ TEST_F(InTray, FirstFailingRunRaisesTheBalloonTheSecondNothingMoreLaterOnesTheRe
     EXPECT_EQ(run(true, false), (V{red(), balloon()}));
 }
 
-TEST_F(InTray, RunStartedByTheUserStartsANewSpell) {
+// A run the user starts begins a new spell; a problem row keeps the spell and shows amber; no
+// balloon while the window is shown.
+TEST_F(InTray, UserRunsProblemRowsAndAShownWindow) {
     using V = std::vector<std::string>;
     EXPECT_EQ(run(true, false), (V{red(), balloon()}));
     EXPECT_EQ(run(false, false), (V{red(), balloon()}));
-}
-
-TEST_F(InTray, ProblemRowKeepsTheSpellAndShowsAmber) {
-    using V = std::vector<std::string>;
-    EXPECT_EQ(run(true, false), (V{red(), balloon()}));
     session.Table.at(0, 1, 2) = "127.0.0.1";  // one item answers, one does not
     EXPECT_EQ(run(true, false), (V{"icon 102 Running-2) Web-problem  at " + time()}));
     EXPECT_TRUE(session.Run.BalloonShown);
-}
 
-TEST_F(InTray, NoBalloonWhileTheWindowIsShown) {
+    session.Table.at(0, 1, 2) = profiles::kBlank;
     w.window.setState(ui::WindowState::Normal);
-    EXPECT_EQ(run(true, false), std::vector<std::string>{red()});
-    EXPECT_EQ(run(true, false), std::vector<std::string>{red()});
+    EXPECT_EQ(run(false, true), (V{"icon 103 Running-Last pass OK at " + time()}));
+    EXPECT_EQ(run(true, false), V{red()});
+    EXPECT_EQ(run(true, false), V{red()});
     EXPECT_FALSE(session.Run.BalloonShown);
 }
 
