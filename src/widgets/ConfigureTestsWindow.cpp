@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #include "widgets/Binding.h"
 
 namespace zelto::widgets {
@@ -24,7 +26,18 @@ QString name(const char* base, int index) {
 QLineEdit* edit(QWidget* parent, const QString& objectName, ui::TextBox& model) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(objectName);
+    // A text filled in from code shows its beginning, not its end; the user's own typing keeps
+    // its caret. Qt runs the slots of one signal in the order they were connected, so the flag
+    // brackets the binding's own handler.
+    auto typing = std::make_shared<bool>(false);
+    QObject::connect(e, &QLineEdit::textEdited, [typing] { *typing = true; });
     bind(e, model);
+    QObject::connect(e, &QLineEdit::textEdited, [typing] { *typing = false; });
+    model.changed.connect([e, typing] {
+        if (!*typing)
+            e->setCursorPosition(0);
+    });
+    e->setCursorPosition(0);
     return e;
 }
 
@@ -74,7 +87,7 @@ ConfigureTestsWindow::ConfigureTestsWindow(profiles::ConfigureTests& model)
     body->addWidget(buildActions());
     outer->addLayout(body, 1);
     bindWindow();
-    resize(1080, 400);
+    resize(1120, sizeHint().height());
 }
 
 QWidget* ConfigureTestsWindow::buildLines() {
@@ -102,12 +115,12 @@ QWidget* ConfigureTestsWindow::buildLines() {
         test->setMinimumWidth(110);
         grid->addWidget(test, line, 1);
         auto* message = edit(panel, name("TestMessage", line), m_.TestMessage[line]);
-        message->setMinimumWidth(230);
+        message->setMinimumWidth(300);
         grid->addWidget(message, line, 2);
         for (int k = 1; k <= profiles::ConfigureTests::kValuesPerLine; ++k) {
             const int box = profiles::ConfigureTests::valueBox(line, k);
             auto* value = edit(panel, name("TestValue", box), m_.TestValue[box]);
-            value->setMinimumWidth(130);
+            value->setMinimumWidth(120);
             grid->addWidget(value, line, 2 + k);
         }
     }
