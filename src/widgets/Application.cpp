@@ -17,6 +17,7 @@
 #include "shell/QtEventPump.h"
 #include "shell/SettingsStore.h"
 #include "shell/TrayHostSlot.h"
+#include "widgets/ConfigureTestsWindow.h"
 #include "widgets/MainWindow.h"
 #include "widgets/NetParmsWindow.h"
 #include "widgets/ProgressWindow.h"
@@ -96,6 +97,10 @@ int runDesktop(int argc, char** argv) {
     };
     model.netParmsText().window.onLoad = [&] {
         netParmsWindow = std::make_unique<NetParmsWindow>(model.netParmsText());
+    };
+    std::unique_ptr<ConfigureTestsWindow> configureWindow;
+    model.configureTests().onLoad = [&] {
+        configureWindow = std::make_unique<ConfigureTestsWindow>(model.configureTests());
     };
     model.netParmsText().listInterfaces = [&netParams] {
         return netparams::interfaceListing(netParams.interfaces());
