@@ -1,3 +1,5 @@
 #include "shell/Cli.h"
 
-int main(int argc, char** argv) { return zelto::shell::runCli(argc, argv); }
+int main(int argc, char** argv) {
+    return zelto::shell::runCli(argc, argv);
+}

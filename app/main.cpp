@@ -1,3 +1,5 @@
 #include "widgets/Application.h"
 
-int main(int argc, char** argv) { return zelto::widgets::runDesktop(argc, argv); }
+int main(int argc, char** argv) {
+    return zelto::widgets::runDesktop(argc, argv);
+}
