@@ -173,15 +173,6 @@ TEST_F(Store, DecliningThePermanentStoreKeepsTheFileButAppliesTheEdits) {
     EXPECT_EQ(w.Test[1].caption(), "2) Only");
 }
 
-TEST_F(Store, PermanentStoreOfInOfficeWritesItsOwnFile) {
-    const std::string out = dir.read("OutofOffice.ini");
-    edit({{"Mail", "read mail", {"mx:25"}}}, 1);
-    ASSERT_FALSE(permStoreEnds(ui::Answer::Yes));
-    EXPECT_EQ(dir.read("InOffice.ini"),
-              "[Configured By]\r\nOffice desk\r\n[Mail]\r\nread mail\r\nmx:25\r\n");
-    EXPECT_EQ(dir.read("OutofOffice.ini"), out);
-}
-
 // A line break or the empty-slot marker typed into a box must not corrupt the file or hide
 // the values after it.
 TEST_F(Store, LineBreaksAndTheMarkerCannotCorruptTheProfile) {
