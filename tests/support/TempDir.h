@@ -6,7 +6,7 @@ namespace zelto::test {
 
 /// A fresh folder under $TMPDIR, removed with everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     std::string read(const std::string& name) const;
     bool exists(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };
 
