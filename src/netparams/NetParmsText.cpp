@@ -120,6 +120,11 @@ void NetParmsText::openBesideGuide() {
 }
 
 void NetParmsText::applyGatherOutcome(const GatherOutcome& outcome, const Snapshot& snapshot) {
+    // A screen never opened has nobody to show the text to, and its first opening gathers
+    // afresh: an autoconfig gather on a PC without adapters (or zelto-cli) must not read, or
+    // complain about, the help file for it.
+    if (!window.loaded())
+        return;
     if (outcome.showReport)
         Net_Parms_Text.setText(snapshot.NetParamReport);
     if (outcome.analyze)

@@ -65,7 +65,8 @@ class NetParmsText {
     /// and shows the full report.
     void openBesideGuide();
 
-    /// What a gather asks of this screen: the report in the text box, or the analysis.
+    /// What a gather asks of this screen once it has been opened: the report in the text box,
+    /// or the analysis.
     void applyGatherOutcome(const GatherOutcome& outcome, const Snapshot& snapshot);
     /// Fills the text box with the analysis of `snapshot`, advice read from Help.txt.
     void showAnalysis(const Snapshot& snapshot);

@@ -153,6 +153,9 @@ TEST(ScreenWithGather, ShowsTheReportItsButtonsAskForAndTheAnalysisWithHelpAdvic
     gatherer.setOutcomeHandler(
         [&](const GatherOutcome& o) { screen.applyGatherOutcome(o, gatherer.snapshot()); });
 
+    gatherer.GatherNetParams("Everything", false);  // nothing to show before the first opening
+    EXPECT_EQ(screen.Net_Parms_Text.text(), "");
+    screen.window.load();
     screen.AllParameters.click();
     EXPECT_NE(screen.Net_Parms_Text.text().find("Host Name: .....desk7"), std::string::npos);
     screen.KeyWExplain.click();
