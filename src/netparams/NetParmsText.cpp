@@ -2,7 +2,7 @@
 
 #include "help/ReadSqBrackFile.h"
 #include "netparams/AnalyzeNetParams.h"
-#include "profiles/TextFile.h"
+#include "profiles/LogFile.h"
 
 namespace zelto::netparams {
 
@@ -13,13 +13,7 @@ constexpr const char* kOpeningTitle = "Current network parameters used by your P
 }  // namespace
 
 std::string netParmLogPath(const std::string& installDir, const std::tm& t) {
-    std::string path = installDir;
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    path += "NetParm" + std::to_string(t.tm_mon + 1) + "-" + std::to_string(t.tm_mday) + "-" +
-            std::to_string(t.tm_year + 1900) + "-" + std::to_string(t.tm_hour) + "-" +
-            std::to_string(t.tm_min) + "-" + std::to_string(t.tm_sec) + ".Txt";
-    return path;
+    return profiles::timeStampedLogPath(installDir, "NetParm", t);
 }
 
 NetParmsText::NetParmsText(NetParamsGatherer& net, profiles::Session& session, ui::Prompter& prompt,
@@ -75,20 +69,9 @@ void NetParmsText::ShowHelp_Click() {
 }
 
 void NetParmsText::PrintLog_Click() {
-    s_.FilePath = netParmLogPath(s_.InstallDir, clock_.localNow());
-    if (p_.ask("Do you want to write the contents of this screen to log file: " + s_.FilePath,
-               ui::Buttons::YesNo, "Log to File") != ui::Answer::Yes) {
-        return;
-    }
-    std::optional<profiles::FileError> error;
-    {
-        ui::BusyPointer busy(p_);
-        // All or nothing: a full disk must not leave a truncated report that looks complete.
-        error = profiles::writeFileAtomically(s_.FilePath, Net_Parms_Text.text() + "\r\n");
-    }
-    // The user asked for the file: a log that was not written must not pass for one that was.
-    if (error)
-        p_.tell(profiles::fileErrorMessage(s_.FilePath, *error));
+    profiles::writeLogFile(s_, p_, "NetParm",
+                           "Do you want to write the contents of this screen to log file: ",
+                           Net_Parms_Text.text(), clock_.localNow());
 }
 
 void NetParmsText::MoveLeft_Click() {
