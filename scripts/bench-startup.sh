@@ -16,16 +16,24 @@ printf '[Codes]\nSettings=O10000000020000000\n' >"$home/.config/Zelto/Zelto.conf
 times=()
 for _ in $(seq "$runs"); do
     start=$(date +%s%N)
-    HOME=$home "$exe" &
+    HOME=$home "$exe" 2>"$home/stderr.log" &
     pid=$!
     # xdotool's own --sync polls only twice a second: poll every 5 ms instead.
-    until xdotool search --onlyvisible --name "Zelto 1.9" >/dev/null 2>&1; do sleep 0.005; done
+    until xdotool search --onlyvisible --name "Zelto 1.9" >/dev/null 2>&1; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            echo "zelto ended before its window showed:" >&2
+            cat "$home/stderr.log" >&2
+            exit 1
+        fi
+        sleep 0.005
+    done
     end=$(date +%s%N)
     times+=($(((end - start) / 1000000)))
     sleep 0.3
     rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
     kill "$pid"
     wait "$pid" 2>/dev/null || true
+    grep -v XDG_RUNTIME_DIR "$home/stderr.log" >&2 || true
 done
 sorted=$(printf '%s\n' "${times[@]}" | sort -n)
 median=$(printf '%s\n' "$sorted" | sed -n "$(((runs + 1) / 2))p")
