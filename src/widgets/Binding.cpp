@@ -58,6 +58,31 @@ QColor toQColor(ui::Color c, const QWidget* w) {
                   static_cast<int>((c >> 16) & 0xFF));
 }
 
+void bind(QWidget* top, ui::Window& model) {
+    auto sync = [top, &model] {
+        top->setWindowTitle(qs(model.caption()));
+        Qt::WindowStates wanted = Qt::WindowNoState;
+        if (model.state() == ui::WindowState::Minimised)
+            wanted = Qt::WindowMinimized;
+        if (model.state() == ui::WindowState::Maximised)
+            wanted = Qt::WindowMaximized;
+        if (top->windowState() != wanted)
+            top->setWindowState(wanted);
+        if (top->isVisible() != model.visible())
+            top->setVisible(model.visible());
+    };
+    model.changed.connect(sync);
+    sync();
+}
+
+ui::WindowState windowStateOf(const QWidget* top) {
+    if (top->windowState() & Qt::WindowMinimized)
+        return ui::WindowState::Minimised;
+    if (top->windowState() & Qt::WindowMaximized)
+        return ui::WindowState::Maximised;
+    return ui::WindowState::Normal;
+}
+
 void bindVisibility(QWidget* widget, ui::Control& model) {
     auto sync = [widget, &model] { syncCommon(widget, model); };
     model.changed.connect(sync);

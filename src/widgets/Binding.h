@@ -33,6 +33,10 @@ void bind(QAbstractButton* button, ui::Button& model, bool showCaption = true);
 void bind(QAction* action, ui::MenuItem& model);
 /// Drives a model timer from a QTimer owned by `owner`.
 void bind(QObject* owner, ui::Timer& model);
+/// Keeps a top-level widget's title, window state and visibility in step with its model.
+void bind(QWidget* top, ui::Window& model);
+/// The model's state for a top-level widget's window state (for its changeEvent).
+ui::WindowState windowStateOf(const QWidget* top);
 /// Mirrors visibility and tooltip only, for widgets whose content is drawn by us.
 void bindVisibility(QWidget* widget, ui::Control& model);
 

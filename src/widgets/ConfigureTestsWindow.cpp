@@ -174,38 +174,18 @@ QWidget* ConfigureTestsWindow::buildActions() {
 }
 
 void ConfigureTestsWindow::bindWindow() {
-    ui::Window& w = m_.window;
-    auto sync = [this, &w] {
-        setWindowTitle(QString::fromStdString(w.caption()));
-        Qt::WindowStates wanted = Qt::WindowNoState;
-        if (w.state() == ui::WindowState::Minimised)
-            wanted = Qt::WindowMinimized;
-        if (w.state() == ui::WindowState::Maximised)
-            wanted = Qt::WindowMaximized;
-        if (windowState() != wanted)
-            setWindowState(wanted);
-        if (isVisible() != w.visible())
-            setVisible(w.visible());
-    };
-    w.changed.connect(sync);
+    bind(this, m_.window);
     m_.raised.connect([this] {
         raise();
         activateWindow();
     });
-    sync();
 }
 
 void ConfigureTestsWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    ui::WindowState s = ui::WindowState::Normal;
-    if (windowState() & Qt::WindowMinimized) {
-        s = ui::WindowState::Minimised;
-    } else if (windowState() & Qt::WindowMaximized) {
-        s = ui::WindowState::Maximised;
-    }
-    m_.window.setState(s);
+    m_.window.setState(windowStateOf(this));
 }
 
 void ConfigureTestsWindow::closeEvent(QCloseEvent* event) {

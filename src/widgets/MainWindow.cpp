@@ -275,22 +275,13 @@ QWidget* MainWindow::buildAddressBar() {
 void MainWindow::bindWindow() {
     ui::Window& w = m_.c.window;
     auto sync = [this, &w] {
-        setWindowTitle(QString::fromStdString(w.caption()));
         if (w.icon() != 0) {
             setWindowIcon(QIcon(QString(":/icons/%1.svg").arg(w.icon())));
         } else {
             setWindowIcon(QIcon(":/icons/zelto.svg"));
         }
-        Qt::WindowStates wanted = Qt::WindowNoState;
-        if (w.state() == ui::WindowState::Minimised)
-            wanted = Qt::WindowMinimized;
-        if (w.state() == ui::WindowState::Maximised)
-            wanted = Qt::WindowMaximized;
-        if (windowState() != wanted)
-            setWindowState(wanted);
-        if (isVisible() != w.visible())
-            setVisible(w.visible());
     };
+    bind(this, w);
     w.changed.connect(sync);
     sync();
 }
@@ -299,13 +290,7 @@ void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    ui::WindowState s = ui::WindowState::Normal;
-    if (windowState() & Qt::WindowMinimized) {
-        s = ui::WindowState::Minimised;
-    } else if (windowState() & Qt::WindowMaximized) {
-        s = ui::WindowState::Maximised;
-    }
-    m_.c.window.setState(s);
+    m_.c.window.setState(windowStateOf(this));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

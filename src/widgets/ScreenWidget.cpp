@@ -1,5 +1,7 @@
 #include "widgets/ScreenWidget.h"
 
+#include "widgets/Binding.h"
+
 #include <QCloseEvent>
 #include <QScreen>
 
@@ -28,19 +30,7 @@ int ScreenWidget::clientWidth(int modelWidthTwips) {
 }
 
 void ScreenWidget::bindWindow() {
-    auto sync = [this] {
-        setWindowTitle(QString::fromStdString(w_.caption()));
-        Qt::WindowStates wanted = Qt::WindowNoState;
-        if (w_.state() == ui::WindowState::Minimised)
-            wanted = Qt::WindowMinimized;
-        if (w_.state() == ui::WindowState::Maximised)
-            wanted = Qt::WindowMaximized;
-        if (windowState() != wanted)
-            setWindowState(wanted);
-        if (isVisible() != w_.visible())
-            setVisible(w_.visible());
-    };
-    w_.changed.connect(sync);
+    bind(this, w_);
     w_.raised.connect([this] {
         raise();
         activateWindow();
@@ -53,7 +43,6 @@ void ScreenWidget::bindWindow() {
     if (w_.width() > 0 && w_.height() > 0)
         resize(clientWidth(w_.width()), twipsToPixels(w_.height(), this));
     // Until the model places it, the window system chooses where a screen opens.
-    sync();
 }
 
 void ScreenWidget::place() {
@@ -67,13 +56,7 @@ void ScreenWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    ui::WindowState s = ui::WindowState::Normal;
-    if (windowState() & Qt::WindowMinimized) {
-        s = ui::WindowState::Minimised;
-    } else if (windowState() & Qt::WindowMaximized) {
-        s = ui::WindowState::Maximised;
-    }
-    w_.setState(s);
+    w_.setState(windowStateOf(this));
 }
 
 void ScreenWidget::closeEvent(QCloseEvent* event) {
