@@ -27,6 +27,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchNetns.h"
+
 #include "netparams/NetParamsGatherer.h"
 #include "probes/linux/Fd.h"
 #include "probes/linux/LinuxNetworkServices.h"
@@ -194,35 +196,12 @@ void BlackholeConnectRun(benchmark::State& state) {
 BENCHMARK(BlackholeConnectRun)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 #endif
 
-bool bringLoopbackUp() {
-    const probes::Fd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    ifreq request{};
-    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    if (::ioctl(fd.get(), SIOCGIFFLAGS, &request) != 0)
-        return false;
-    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
-    return ::ioctl(fd.get(), SIOCSIFFLAGS, &request) == 0;
-}
-
-bool writeSysctl(const char* path, const char* value) {
-    const probes::Fd fd(::open(path, O_WRONLY | O_CLOEXEC));
-    const std::size_t size = std::strlen(value);
-    return fd.valid() && ::write(fd.get(), value, size) == static_cast<ssize_t>(size);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     // Threads made later inherit this namespace; so do the lab's peers.
-    if (::unshare(CLONE_NEWNET) != 0) {
-        std::perror("engine_bench needs root for a network namespace of its own");
+    if (!zelto::bench::enterOwnNetns("engine_bench"))
         return 1;
-    }
-    if (!bringLoopbackUp()) {
-        std::perror("engine_bench: lo up");
-        return 1;
-    }
-    writeSysctl("/proc/sys/net/ipv4/ping_group_range", "0 2147483647");
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -27,6 +27,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchNetns.h"
+
 #include "probes/ProbeLines.h"
 #include "probes/linux/Fd.h"
 #include "probes/linux/LinuxNetworkServices.h"
@@ -205,38 +207,15 @@ BENCHMARK(WaitingCost)
     ->Unit(benchmark::kMillisecond);
 #endif
 
-bool bringLoopbackUp() {
-    const Fd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    ifreq request{};
-    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    if (::ioctl(fd.get(), SIOCGIFFLAGS, &request) != 0)
-        return false;
-    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
-    return ::ioctl(fd.get(), SIOCSIFFLAGS, &request) == 0;
-}
-
-bool writeSysctl(const char* path, const char* value) {
-    const Fd fd(::open(path, O_WRONLY | O_CLOEXEC));
-    const std::size_t size = std::strlen(value);
-    return fd.valid() && ::write(fd.get(), value, size) == static_cast<ssize_t>(size);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     // Threads made later inherit this namespace; so do the peers and ping(8).
-    if (::unshare(CLONE_NEWNET) != 0) {
-        std::perror("probes_bench needs root for a network namespace of its own");
+    if (!zelto::bench::enterOwnNetns("probes_bench"))
         return 1;
-    }
-    if (!bringLoopbackUp()) {
-        std::perror("probes_bench: lo up");
-        return 1;
-    }
     // Datagram ICMP sockets for root, and enough client ports for many short connects.
-    writeSysctl("/proc/sys/net/ipv4/ping_group_range", "0 2147483647");
-    writeSysctl("/proc/sys/net/ipv4/ip_local_port_range", "1024 65535");
-    writeSysctl("/proc/sys/net/ipv4/tcp_tw_reuse", "1");
+    zelto::bench::writeSysctl("/proc/sys/net/ipv4/ip_local_port_range", "1024 65535");
+    zelto::bench::writeSysctl("/proc/sys/net/ipv4/tcp_tw_reuse", "1");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
