@@ -184,45 +184,48 @@ std::string bytesOf(const T& value) {
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-TEST(NetlinkParsing, DefaultRoutesOfTheMainTableIncludingMultipath) {
+// A unicast route of the main table; further attributes are appended by the caller.
+std::string mainRoute(unsigned char prefixLength = 0) {
     rtmsg route{};
     route.rtm_family = AF_INET;
     route.rtm_type = RTN_UNICAST;
     route.rtm_table = RT_TABLE_MAIN;
-    std::string single = bytesOf(route);
-    attribute(single, RTA_OIF, bytesOf(std::uint32_t{3}));
-    attribute(single, RTA_GATEWAY, ipv4("192.0.2.1"));
-    std::string multi = bytesOf(route);
-    for (const auto& [index, via] : {std::pair{4, "198.51.100.1"}, std::pair{5, "203.0.113.1"}}) {
+    route.rtm_dst_len = prefixLength;
+    return bytesOf(route);
+}
+
+// Appends one RTA_MULTIPATH attribute per hop, each with its gateway.
+std::string viaHops(std::string route, std::initializer_list<std::pair<int, const char*>> hops) {
+    for (const auto& [index, via] : hops) {
         std::string hopAttrs;
         attribute(hopAttrs, RTA_GATEWAY, ipv4(via));
         rtnexthop hop{};
         hop.rtnh_len = static_cast<unsigned short>(sizeof hop + hopAttrs.size());
         hop.rtnh_ifindex = index;
-        std::string hops = bytesOf(hop) + hopAttrs;
-        attribute(multi, RTA_MULTIPATH, hops);
+        attribute(route, RTA_MULTIPATH, bytesOf(hop) + hopAttrs);
     }
+    return route;
+}
+
+TEST(NetlinkParsing, DefaultRoutesOfTheMainTableIncludingMultipath) {
+    auto viaGateway = [](std::string route) {
+        attribute(route, RTA_OIF, bytesOf(std::uint32_t{3}));
+        attribute(route, RTA_GATEWAY, ipv4("192.0.2.1"));
+        return route;
+    };
+    std::string vpn = mainRoute();
+    attribute(vpn, RTA_TABLE, bytesOf(std::uint32_t{51820}));  // a VPN's own table
     std::vector<GatewayRecord> out;
-    parseDefaultRoute({RTM_NEWROUTE, single}, out);
-    parseDefaultRoute({RTM_NEWROUTE, multi}, out);
+    parseDefaultRoute({RTM_NEWROUTE, viaGateway(mainRoute(24))}, out);  // not a default route
+    parseDefaultRoute({RTM_NEWROUTE, viaGateway(vpn)}, out);
+    EXPECT_TRUE(out.empty());
+    parseDefaultRoute({RTM_NEWROUTE, viaGateway(mainRoute())}, out);
+    parseDefaultRoute(
+        {RTM_NEWROUTE, viaHops(mainRoute(), {{4, "198.51.100.1"}, {5, "203.0.113.1"}})}, out);
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[0].index, 3);
     EXPECT_EQ(out[2].index, 5);
     EXPECT_EQ(dottedAddress(out[2].gateway), "203.0.113.1");
-
-    route.rtm_dst_len = 24;  // not a default route
-    std::string subnet = bytesOf(route);
-    attribute(subnet, RTA_OIF, bytesOf(std::uint32_t{3}));
-    attribute(subnet, RTA_GATEWAY, ipv4("192.0.2.1"));
-    route.rtm_dst_len = 0;
-    std::string other = bytesOf(route);
-    attribute(other, RTA_TABLE, bytesOf(std::uint32_t{51820}));  // a VPN's own table
-    attribute(other, RTA_OIF, bytesOf(std::uint32_t{3}));
-    attribute(other, RTA_GATEWAY, ipv4("192.0.2.1"));
-    out.clear();
-    parseDefaultRoute({RTM_NEWROUTE, subnet}, out);
-    parseDefaultRoute({RTM_NEWROUTE, other}, out);
-    EXPECT_TRUE(out.empty());
 }
 
 TEST(NetlinkParsing, DamagedMessagesAreNeverReadPastTheirEnd) {
@@ -239,23 +242,14 @@ TEST(NetlinkParsing, DamagedMessagesAreNeverReadPastTheirEnd) {
     EXPECT_EQ(parsed.rxBytes, 0x0101010101010101u);
     EXPECT_EQ(parsed.rxErrors, 0u);
 
-    // Every cut and every flipped byte of real messages parses or is refused, never overruns
-    // (the sanitizer build checks).
+    // Every cut and flipped byte of real messages parses or is refused; the sanitizer build
+    // catches an overrun.
     ifaddrmsg addressInfo{};
     addressInfo.ifa_family = AF_INET;
     addressInfo.ifa_index = 7;
     std::string address = bytesOf(addressInfo);
     attribute(address, IFA_LOCAL, ipv4("192.0.2.7"));
-    rtmsg routeInfo{};
-    routeInfo.rtm_family = AF_INET;
-    routeInfo.rtm_type = RTN_UNICAST;
-    routeInfo.rtm_table = RT_TABLE_MAIN;
-    rtnexthop hop{};
-    hop.rtnh_len = sizeof hop + 8;
-    std::string route = bytesOf(routeInfo);
-    std::string hopAttributes;
-    attribute(hopAttributes, RTA_GATEWAY, ipv4("192.0.2.1"));
-    attribute(route, RTA_MULTIPATH, bytesOf(hop) + hopAttributes);
+    const std::string route = viaHops(mainRoute(), {{0, "192.0.2.1"}});
     std::mt19937 random(7);
     for (const std::string& message : {link, address, route}) {
         for (std::size_t cut = 0; cut <= message.size(); ++cut) {
