@@ -38,7 +38,6 @@ class ScriptedPump : public ui::EventPump {
         runDue();
     }
     void waitUntil(const std::function<bool()>& done) override {
-        ++waits;
         std::unique_lock lock(mutex_);
         for (;;) {
             lock.unlock();
@@ -60,13 +59,11 @@ class ScriptedPump : public ui::EventPump {
         }
         cv_.notify_all();
     }
-    void repaint() override { ++repaints; }
+    void repaint() override {}
 
     /// Called with the running count of processPending calls, before the due actions.
     std::function<void(int)> onPending;
     int pendingCalls = 0;
-    int repaints = 0;
-    int waits = 0;
 
   private:
     struct Action {
@@ -146,7 +143,6 @@ struct EngineRig {
         session.OfficeIndex = 0;
         session.TestCount = static_cast<int>(rows.size());
     }
-    /// A Loop Back row whose ping answers.
     void loopBackAnswers() { probes.answers("127.0.0.1"); }
 
     std::string now() const { return ui::generalDate(clock.localNow()); }

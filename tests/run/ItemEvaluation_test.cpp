@@ -38,19 +38,6 @@ TEST_F(EngineFixture, ItemsAfterTheFirstBlankAreNeverTested) {
     EXPECT_EQ(w.Status[1].text(), "passed");
 }
 
-TEST_F(EngineFixture, HostNameWithPortIsResolvedThenConnected) {
-    loopBackAnswers();
-    probes.names["web.example"] = "192.0.2.80";
-    probes.listens("192.0.2.80", 8080);
-    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"web.example:8080"}}});
-    engine.RunTests_Click();
-    EXPECT_TRUE(contains(w.Results1.text(),
-                         "Test 2) Web\r\n"
-                         "            -- Resolved web.example to 192.0.2.80\r\n"
-                         "            Successfully connected to 192.0.2.80:8080\r\n"));
-    EXPECT_EQ(session.Run.ConnectState, profiles::kConnected);
-}
-
 // A failed Loop Back means this PC's own stack is broken: a dotted item with a port is failed
 // without a line or a connect. The same item by host name still connects.
 TEST_F(EngineFixture, FailedLoopBackSkipsDottedConnectsButNotNamedOnes) {
@@ -132,21 +119,6 @@ TEST_F(EngineFixture, AutoconfigThatFindsNothingStillPutsTheKeywordBack) {
     EXPECT_EQ(session.Table.at(0, 1, 1), "autoconfig");
     // The fill blanked the other items too, so nothing more was tested.
     EXPECT_EQ(itemCalls(probes), std::vector<std::string>{"ping 127.0.0.1"});
-}
-
-TEST_F(EngineFixture, UnderErrorsOnlySuccessLinesAreHiddenFailuresShown) {
-    loopBackAnswers();
-    probes.names["web.example"] = "192.0.2.80";
-    probes.listens("192.0.2.80", 80);
-    profile({{"Loop Back", {"127.0.0.1"}},
-             {"Web", {"web.example:80", "192.0.2.9", "192.0.2.9:80"}, "surf"}});
-    w.ErrorsOnly.setValue(true);
-    engine.RunTests_Click();
-    EXPECT_EQ(w.Results1.text(), started() +
-                                     "Test 2) Web\r\n"
-                                     "!!!!!!!!!!! Ping failed for 192.0.2.9\r\n"
-                                     "!!!!!!!!!!!  Failed to connect to 192.0.2.9:80\r\n"
-                                     "!!!!!!!!!!! You may not be able to surf\r\n");
 }
 
 }  // namespace

@@ -98,21 +98,6 @@ struct RunScript {
     ResultsBox box;
 };
 
-TEST(ResultsBox, ErrorsOnlyShowsJustTheFailingRowUnderItsHeaders) {
-    RunScript run;
-    run.errorsOnly.setValue(true);
-    run.pass(4);
-    run.row("1) Loop Back", false);
-    run.row("2) Gateway", true);
-    run.row("3) DNS", false);
-    EXPECT_EQ(run.results1.text(),
-              "---- PASS --- 4\r\n\r\n"
-              "Test 2) Gateway\r\n"
-              "!!!!!!!!!!! Ping failed for 192.0.2.1\r\n"
-              "******** You can not use 2) Gateway\r\n"
-              "\r\n");
-}
-
 TEST(ResultsBox, HeldHeadersWaitAcrossRunsStopDropsThemSimpleResultsHidesDetails) {
     RunScript run;
     run.errorsOnly.setValue(true);
