@@ -118,38 +118,29 @@ TEST_F(Gather, KeyValuesLeavesOutTheFullListLinesButNotTheExplanations) {
     EXPECT_FALSE(gatherer.outcome().showReport);
 }
 
-struct DnsCase {
-    std::vector<std::string> servers;
-    std::array<std::string, 5> slots;
-    std::vector<std::string> lines;
-};
-
-class DnsServers : public Gather, public ::testing::WithParamInterface<DnsCase> {};
-
-TEST_P(DnsServers, FillSlotsAndLines) {
-    params.params.dnsServers = GetParam().servers;
+TEST_F(Gather, DnsServersFillFourSlotsAndCountThemAll) {
+    for (const std::vector<std::string>& none : {std::vector<std::string>{}, {"0.0.0.0"}}) {
+        params.params.dnsServers = none;
+        const Snapshot& s = run("KeyValues");
+        EXPECT_EQ(s.DnsServers,
+                  (std::array<std::string, 5>{"1", "Blank!", "Blank!", "Blank!", "Blank!"}));
+        EXPECT_EQ(s.DnsCount, 1);
+        EXPECT_NE(s.NetParamReport.find("-\r\n   DNS Server#1: .....Blank!\r\n\r\nInformation"),
+                  std::string::npos);
+    }
+    params.params.dnsServers = {"10.0.0.1", "10.0.0.2", "10.0.0.3",
+                                "10.0.0.4", "10.0.0.5", "10.0.0.6"};
     const Snapshot& s = run("KeyValues");
-    EXPECT_EQ(s.DnsServers, GetParam().slots);
-    EXPECT_EQ(s.DnsCount, std::stoi(GetParam().slots[0]));
+    EXPECT_EQ(s.DnsServers,
+              (std::array<std::string, 5>{"6", "10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"}));
+    EXPECT_EQ(s.DnsCount, 6);
     std::string block = "\r\nDNS Servers " + std::string(60, '-');
-    for (const std::string& line : GetParam().lines)
-        block += "\r\n" + line;
-    block += "\r\n\r\nInformation for Network adapters";
-    EXPECT_NE(s.NetParamReport.find(block), std::string::npos) << s.NetParamReport;
+    for (int i = 1; i <= 4; ++i)
+        block += "\r\n   DNS Server#" + std::to_string(i) + ": .....10.0.0." + std::to_string(i);
+    EXPECT_NE(s.NetParamReport.find(block + "\r\n\r\nInformation for Network adapters"),
+              std::string::npos)
+        << s.NetParamReport;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DnsServers,
-    ::testing::Values(
-        DnsCase{{"0.0.0.0"},
-                {"1", "Blank!", "Blank!", "Blank!", "Blank!"},
-                {"   DNS Server#1: .....Blank!"}},
-        DnsCase{
-            {}, {"1", "Blank!", "Blank!", "Blank!", "Blank!"}, {"   DNS Server#1: .....Blank!"}},
-        DnsCase{{"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5", "10.0.0.6"},
-                {"6", "10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"},
-                {"   DNS Server#1: .....10.0.0.1", "   DNS Server#2: .....10.0.0.2",
-                 "   DNS Server#3: .....10.0.0.3", "   DNS Server#4: .....10.0.0.4"}}));
 
 TEST_F(Gather, AdapterWithoutAnAddressCountsNoneAndShowsBlank) {
     adapter(1).addresses = {{"0.0.0.0", "0.0.0.0"}};
@@ -211,39 +202,29 @@ TEST_F(Gather, LeaseLinesShowNoLeaseOrLocalTime) {
     EXPECT_EQ(leaseTimeText(1, 1.0f), "Wednesday, Dec 31 23:00:01 1969");
 }
 
-struct IndicatorCase {
-    std::vector<std::pair<int, int>> adminOper;  // per adapter
-    AdapterIndicator expected;
-};
-
-class Indicator : public Gather, public ::testing::WithParamInterface<IndicatorCase> {};
-
-TEST_P(Indicator, LaterClassWins) {
-    interfaces.table.rows = {loopbackRow()};
-    int index = 2;
-    for (const auto& [admin, oper] : GetParam().adminOper) {
-        InterfaceRow row = ethernetRow(index, "e" + std::to_string(index), "", "");
-        row.adminStatus = admin;
-        row.operStatus = oper;
-        ++index;
-        interfaces.table.rows.push_back(row);
+TEST_F(Gather, IndicatorShowsTheAdapterOfTheLaterClass) {
+    const std::pair<std::vector<std::pair<int, int>>, AdapterIndicator> cases[] = {
+        {{{kAdminUp, kOperConnected}, {kAdminDown, kOperNonOperational}},
+         {"e2 (Ethernet)-Enabled-Connected", true, false}},
+        {{{kAdminUp, kOperDisconnected}, {kAdminDown, kOperDisconnected}},
+         {"e2 (Ethernet)-Enabled-Disconnected", false, true}},
+        {{{kAdminDown, kOperDisconnected}, {kAdminTesting, kOperOperational}},
+         {"e3 (Ethernet)-Testing-Operational", false, true}},
+        {{{kAdminUp, kOperOperational}, {kAdminUp, kOperConnecting}, {kAdminUp, kOperConnected}},
+         {"e4 (Ethernet)-Enabled-Connected", true, false}}};
+    for (const auto& [states, expected] : cases) {
+        interfaces.table.rows = {loopbackRow()};
+        for (const auto& [admin, oper] : states) {
+            const int index = static_cast<int>(interfaces.table.rows.size()) + 1;
+            InterfaceRow row = ethernetRow(index, "e" + std::to_string(index), "", "");
+            row.adminStatus = admin;
+            row.operStatus = oper;
+            interfaces.table.rows.push_back(row);
+        }
+        run("Nothing", true);
+        EXPECT_EQ(gatherer.outcome().indicator, expected) << states.size();
     }
-    run("Nothing", true);
-    EXPECT_EQ(gatherer.outcome().indicator, GetParam().expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Classes, Indicator,
-    ::testing::Values(
-        IndicatorCase{{{kAdminUp, kOperConnected}, {kAdminDown, kOperNonOperational}},
-                      {"e2 (Ethernet)-Enabled-Connected", true, false}},
-        IndicatorCase{{{kAdminUp, kOperDisconnected}, {kAdminDown, kOperDisconnected}},
-                      {"e2 (Ethernet)-Enabled-Disconnected", false, true}},
-        IndicatorCase{{{kAdminDown, kOperDisconnected}, {kAdminTesting, kOperOperational}},
-                      {"e3 (Ethernet)-Testing-Operational", false, true}},
-        IndicatorCase{
-            {{kAdminUp, kOperOperational}, {kAdminUp, kOperConnecting}, {kAdminUp, kOperConnected}},
-            {"e4 (Ethernet)-Enabled-Connected", true, false}}));
 
 TEST_F(Gather, NoAdaptersInModeNothingOnlySetsTheIndicator) {
     interfaces.table.rows = {loopbackRow()};
