@@ -16,26 +16,18 @@ CliOptions parsed(const Args& args) {
     return p.options.value_or(CliOptions{});
 }
 
-TEST(CliArguments, RunWithEveryOption) {
+TEST(CliArguments, RunWithEveryOptionInAnyOrderAndValueForm) {
     CliOptions o = parsed({"--folder", "/opt/z", "run", "--in", "--tests", "1,3,4", "--errors-only",
                            "--simple", "--timestamps", "--json"});
     EXPECT_EQ(o.command, CliCommand::Run);
     EXPECT_EQ(o.folder, "/opt/z");
-    EXPECT_TRUE(o.inOffice);
+    EXPECT_TRUE(o.inOffice && o.errorsOnly && o.simple && o.timestamps);
     EXPECT_EQ(o.tests, (std::vector<int>{1, 3, 4}));
-    EXPECT_TRUE(o.errorsOnly);
-    EXPECT_TRUE(o.simple);
-    EXPECT_TRUE(o.timestamps);
     EXPECT_EQ(o.output, CliOutput::Json);
-}
-
-TEST(CliArguments, OrderOfOptionsAndValueFormsDoNotMatter) {
     // Options before the command, after it, and in the --name=value form give the same result.
     CliOptions a = parsed({"--folder", "d", "run", "--brief", "--tests", "2"});
-    CliOptions b = parsed({"run", "--tests=2", "--brief", "--folder=d"});
-    EXPECT_EQ(a, b);
+    EXPECT_EQ(a, parsed({"run", "--tests=2", "--brief", "--folder=d"}));
     EXPECT_EQ(a.output, CliOutput::Brief);
-    EXPECT_EQ(a.tests, std::vector<int>{2});
 }
 
 TEST(CliArguments, ParamsAndInterfaces) {
@@ -43,14 +35,11 @@ TEST(CliArguments, ParamsAndInterfaces) {
     EXPECT_EQ(p.command, CliCommand::Params);
     EXPECT_TRUE(p.keyValues);
     EXPECT_TRUE(p.explain);
-    CliOptions bare = parsed({"params"});
-    EXPECT_FALSE(bare.keyValues);
-    EXPECT_FALSE(bare.explain);
+    EXPECT_FALSE(parsed({"params"}).keyValues);
     EXPECT_EQ(parsed({"--folder", "x", "interfaces"}).command, CliCommand::Interfaces);
 }
 
 TEST(CliArguments, HelpAndVersionWinWherever) {
-    EXPECT_EQ(parsed({"--help"}).command, CliCommand::Help);
     EXPECT_EQ(parsed({"-h"}).command, CliCommand::Help);
     EXPECT_EQ(parsed({"run", "--bogus", "--help"}).command, CliCommand::Help);
     EXPECT_EQ(parsed({"--version"}).command, CliCommand::Version);
@@ -59,7 +48,6 @@ TEST(CliArguments, HelpAndVersionWinWherever) {
 TEST(CliArguments, TestListsAreKeptInTheOrderGiven) {
     EXPECT_EQ(parsed({"run", "--tests", "4,1"}).tests, (std::vector<int>{4, 1}));
     EXPECT_EQ(parsed({"run", "--tests", "1, 2 ,3"}).tests, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(parsed({"run", "--tests", "007"}).tests, std::vector<int>{7});
     // Numbers beyond the profile are for the run to refuse, once it knows the profile.
     EXPECT_EQ(parsed({"run", "--tests", "9"}).tests, std::vector<int>{9});
 }
@@ -83,7 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CliArgumentsBad,
     ::testing::Values(
         Bad{{}, "no command given (run, params or interfaces)"},
-        Bad{{"--folder", "x"}, "no command given (run, params or interfaces)"},
         Bad{{"check"}, "unknown command 'check'"},
         Bad{{"run", "params"}, "unexpected argument 'params'"},
         Bad{{"run", "--bogus"}, "unknown option '--bogus'"},
@@ -95,9 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{{"--folder", "a", "--folder", "b", "run"}, "--folder given twice"},
         Bad{{"run", "--tests"}, "--tests needs a value"},
         Bad{{"run", "--tests", ""}, "--tests: '' is not a list of test numbers like 1,3,4"},
-        Bad{{"run", "--tests", "1,,3"}, "--tests: '1,,3' is not a list of test numbers like 1,3,4"},
         Bad{{"run", "--tests", "-1"}, "--tests: '-1' is not a list of test numbers like 1,3,4"},
-        Bad{{"run", "--tests", "two"}, "--tests: 'two' is not a list of test numbers like 1,3,4"},
         Bad{{"run", "--tests", "99999999999"},
             "--tests: '99999999999' is not a list of test numbers like 1,3,4"},
         Bad{{"run", "--tests", "0"},
@@ -106,7 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{{"run", "--brief", "--json"}, "--brief and --json exclude each other"},
         Bad{{"run", "--key"}, "--key is an option of params, not of run"},
         Bad{{"params", "--in"}, "--in is an option of run, not of params"},
-        Bad{{"params", "--tests", "1"}, "--tests is an option of run, not of params"},
         Bad{{"interfaces", "--explain"}, "--explain is an option of params, not of interfaces"},
         Bad{{"--json", "interfaces"}, "--json is an option of run, not of interfaces"}));
 

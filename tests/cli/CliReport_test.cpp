@@ -58,40 +58,33 @@ using O = RowOutcome;
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliExitStatus,
     ::testing::Values(Exit{{O::Passed, O::Passed}, 0}, Exit{{O::Passed, O::Problem}, 1},
-                      Exit{{O::Problem, O::Failed, O::Passed}, 2}, Exit{{O::Failed}, 2},
+                      Exit{{O::Problem, O::Failed, O::Passed}, 2},
                       // A stop leaves the rest unknown, unless a failure is already certain.
                       Exit{{O::Passed, O::Stopped, O::NotRun}, 3},
                       Exit{{O::Problem, O::Stopped}, 3}, Exit{{O::Failed, O::Stopped}, 2},
                       Exit{{O::NotRun}, 3}));
 
-TEST(CliReport, BriefLineNamesFailedAndProblemRowsInRowOrder) {
-    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) DHCP", O::Passed),
+TEST(CliReport, BriefLineNamesFailedProblemStoppedRowsInRowOrderOrCountsPasses) {
+    const RowReport loopBack = row(1, "1) Loop Back", O::Passed);
+    EXPECT_EQ(briefLine(reportOf({loopBack, row(2, "2) DHCP", O::Passed),
                                   row(3, "3) Gateway", O::Failed), row(4, "4) DNS", O::Passed)})),
               "ZELTO CRITICAL - 3) Gateway failed | passed=3 failed=1 problem=0 time=0.834s");
-    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) Web", O::Problem),
-                                  row(3, "3) Mail", O::Failed)},
-                                 1.5)),
+    EXPECT_EQ(briefLine(reportOf(
+                  {loopBack, row(2, "2) Web", O::Problem), row(3, "3) Mail", O::Failed)}, 1.5)),
               "ZELTO CRITICAL - 2) Web problem, 3) Mail failed | passed=1 failed=1 problem=1 "
               "time=1.500s");
+    EXPECT_EQ(briefLine(reportOf({loopBack, row(2, "2) Web", O::Problem)})),
+              "ZELTO WARNING - 2) Web problem | passed=1 failed=0 problem=1 time=0.834s");
     EXPECT_EQ(
-        briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) Web", O::Problem)})),
-        "ZELTO WARNING - 2) Web problem | passed=1 failed=0 problem=1 time=0.834s");
-    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) Web", O::Stopped),
-                                  row(3, "3) Mail", O::NotRun)})),
-              "ZELTO UNKNOWN - 2) Web stopped, 3) Mail not run | passed=1 failed=0 problem=0 "
-              "time=0.834s");
-}
-
-TEST(CliReport, BriefLineWhenAllPassedCountsThem) {
-    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed), row(2, "2) DNS", O::Passed)},
-                                 0.0004)),
+        briefLine(reportOf({loopBack, row(2, "2) Web", O::Stopped), row(3, "3) Mail", O::NotRun)})),
+        "ZELTO UNKNOWN - 2) Web stopped, 3) Mail not run | passed=1 failed=0 problem=0 "
+        "time=0.834s");
+    EXPECT_EQ(briefLine(reportOf({loopBack, row(2, "2) DNS", O::Passed)}, 0.0004)),
               "ZELTO OK - 2 tests passed | passed=2 failed=0 problem=0 time=0.000s");
-    EXPECT_EQ(briefLine(reportOf({row(1, "1) Loop Back", O::Passed)}, 12.3456)),
-              "ZELTO OK - 1 test passed | passed=1 failed=0 problem=0 time=12.346s");
-    RunReport noAddress = reportOf({row(1, "1) Loop Back", O::Passed)});
+    RunReport noAddress = reportOf({loopBack}, 12.3456);
     noAddress.runSummary = "No IP Address";
     EXPECT_EQ(briefLine(noAddress),
-              "ZELTO OK - 1 test passed, no IP address | passed=1 failed=0 problem=0 time=0.834s");
+              "ZELTO OK - 1 test passed, no IP address | passed=1 failed=0 problem=0 time=12.346s");
 }
 
 TEST(CliReport, BriefLineKeepsNamesFromBreakingThePluginFormat) {
@@ -124,11 +117,10 @@ TEST_P(CliJsonString, GivesValidJsonForAnyBytes) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliJsonString,
     ::testing::Values(
-        Escape{"plain", "\"plain\""}, Escape{"", "\"\""},
-        Escape{"say \"hi\" \\ there", R"("say \"hi\" \\ there")"},
+        Escape{"", "\"\""}, Escape{"say \"hi\" \\ there", R"("say \"hi\" \\ there")"},
         Escape{"a\r\nb\tc", R"("a\r\nb\tc")"},
         Escape{std::string("nul\0bell\a", 9), R"("nul\u0000bell\u0007")"},
-        Escape{"del\x7f", R"("del\u007f")"}, Escape{"/slash", "\"/slash\""},
+        Escape{"del\x7f", R"("del\u007f")"},
         // Valid UTF-8 of every length stays as it is.
         Escape{"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80",
                "\"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80\""},
