@@ -39,8 +39,7 @@ struct CliRunOptions {
 
 /// Runs `program args...` with standard input from /dev/null and waits for it.
 inline CliResult runCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
-    int out[2];
-    int err[2];
+    int out[2], err[2];
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
     std::vector<std::string> argv{options.program};
@@ -91,10 +90,8 @@ inline CliResult runCli(const std::vector<std::string>& args, const CliRunOption
             }
         }
     }
-    for (const pollfd& f : fds) {
-        if (f.fd >= 0)
-            ::close(f.fd);
-    }
+    for (const pollfd& f : fds)
+        ::close(f.fd);  // -1 for a pipe already closed: a harmless EBADF
     int status = 0;
     ::waitpid(pid, &status, 0);
     if (WIFEXITED(status))
@@ -136,9 +133,9 @@ class LoopbackPort {
         }
     }
     ~LoopbackPort() {
+        fillers_.push_back(fd_);
         for (int c : fillers_)
             ::close(c);
-        ::close(fd_);
     }
     LoopbackPort(const LoopbackPort&) = delete;
     LoopbackPort& operator=(const LoopbackPort&) = delete;
