@@ -134,13 +134,8 @@ TEST_F(Screen, TheLogIsNamedByTheClockAskedForAndWrittenWholeOrReported) {
 }
 
 // Over the real gather with fake platform sources: what the box ends up showing.
-TEST(ScreenWithGather, ShowsTheReportItsButtonsAskForAndTheAnalysisWithHelpAdvice) {
-    zelto::test::TempDir dir;
+TEST_F(Screen, OverTheRealGatherShowsWhatItsButtonsAskForAndTheAnalysisWithHelpAdvice) {
     dir.write("Help.txt", "[No Network Adapters]\r\nPlug in your adapter.\r\n");
-    profiles::Session session;
-    session.InstallDir = dir.path();
-    ui::ScriptedPrompter prompt;
-    ui::FixedClock clock{ui::makeLocalTime(2026, 12, 5, 5, 8, 4)};
     test::FakeParams params;
     params.params.hostName = "desk7";
     test::FakeInterfaces interfaces;
@@ -149,30 +144,30 @@ TEST(ScreenWithGather, ShowsTheReportItsButtonsAskForAndTheAnalysisWithHelpAdvic
     test::FakeDhcp dhcp;
     test::FakeZone zone;
     GetNetParams gatherer{params, interfaces, dhcp, zone};
-    NetParmsText screen{gatherer, session, prompt, clock};
+    NetParmsText shown{gatherer, session, prompt, clock};
     gatherer.setOutcomeHandler(
-        [&](const GatherOutcome& o) { screen.applyGatherOutcome(o, gatherer.snapshot()); });
+        [&](const GatherOutcome& o) { shown.applyGatherOutcome(o, gatherer.snapshot()); });
 
     gatherer.GatherNetParams("Everything", false);  // nothing to show before the first opening
-    EXPECT_EQ(screen.Net_Parms_Text.text(), "");
-    screen.window.load();
-    screen.AllParameters.click();
-    EXPECT_NE(screen.Net_Parms_Text.text().find("Host Name: .....desk7"), std::string::npos);
-    screen.KeyWExplain.click();
-    EXPECT_EQ(screen.Net_Parms_Text.text(), gatherer.snapshot().NetParamReport);
-    EXPECT_EQ(screen.Net_Parms_Text.text().find("Host Name"), std::string::npos);
-    const std::string key = screen.Net_Parms_Text.text();
+    EXPECT_EQ(shown.Net_Parms_Text.text(), "");
+    shown.window.load();
+    shown.AllParameters.click();
+    EXPECT_NE(shown.Net_Parms_Text.text().find("Host Name: .....desk7"), std::string::npos);
+    shown.KeyWExplain.click();
+    EXPECT_EQ(shown.Net_Parms_Text.text(), gatherer.snapshot().NetParamReport);
+    EXPECT_EQ(shown.Net_Parms_Text.text().find("Host Name"), std::string::npos);
+    const std::string key = shown.Net_Parms_Text.text();
     gatherer.GatherNetParams("dns", false);  // other callers' gathers leave the box alone
-    EXPECT_EQ(screen.Net_Parms_Text.text(), key);
+    EXPECT_EQ(shown.Net_Parms_Text.text(), key);
 
-    screen.AnalyzeParameters.click();
-    EXPECT_EQ(screen.Net_Parms_Text.text(), "No problems found");
+    shown.AnalyzeParameters.click();
+    EXPECT_EQ(shown.Net_Parms_Text.text(), "No problems found");
     interfaces.table.rows = {test::loopbackRow()};
-    screen.AllParameters.click();  // no adapter list: the analysis answers any report mode
-    EXPECT_EQ(screen.Net_Parms_Text.text(), "Plug in your adapter.\r\n");
-    screen.Net_Parms_Text.setText("");
+    shown.AllParameters.click();  // no adapter list: the analysis answers any report mode
+    EXPECT_EQ(shown.Net_Parms_Text.text(), "Plug in your adapter.\r\n");
+    shown.Net_Parms_Text.setText("");
     gatherer.GatherNetParams("Nothing", true);
-    EXPECT_EQ(screen.Net_Parms_Text.text(), "");
+    EXPECT_EQ(shown.Net_Parms_Text.text(), "");
     EXPECT_TRUE(prompt.messages.empty());
 }
 
