@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "run/EngineFixture.h"
@@ -105,26 +106,29 @@ struct ThreeRows : EngineFixture {
         "******** You can not send mail\r\n\r\n";
 };
 
-TEST_F(ThreeRows, PlainRunWritesEveryLineAndABlankLineAfterEachRow) {
-    w.Results1.setText("old text");
-    engine.RunTests_Click();
-    EXPECT_EQ(w.Results1.text(), started() + loopBack + web + mail);
-    EXPECT_EQ(w.Results1.caret(), w.Results1.text().size());
-}
-
-// Errors Only: a failed row keeps its header and blank line; a passing run only the start line.
-TEST_F(ThreeRows, ErrorsOnlyKeepsTheFailedRowWithItsHeaderAndBlankLine) {
-    w.ErrorsOnly.setValue(true);
-    engine.RunTests_Click();
-    EXPECT_EQ(w.Results1.text(), started() +
-                                     "Test 3) Mail\r\n"
-                                     "!!!!!!!!!!! Ping failed for 192.0.2.25\r\n"
-                                     "******** You can not send mail\r\n\r\n");
-
-    probes.answers("192.0.2.25");
-    w.Results1.setText("");
-    engine.RunTests_Click();
-    EXPECT_EQ(w.Results1.text(), started());
+// Errors Only keeps a failed row with its header and blank line, and of a passing run only the
+// start line; Simple Results keeps headers and message lines.
+TEST_F(ThreeRows, EachDisplayOptionShapesTheWholeRunsText) {
+    const std::vector<std::tuple<bool, bool, std::string>> cases{
+        {false, false, started() + loopBack + web + mail},
+        {false, true,
+         "\r\nTest 1) Loop Back\r\n            You can ping this PC\r\n\r\n"
+         "Test 2) Web\r\n            You can reach the web\r\n\r\n"
+         "Test 3) Mail\r\n******** You can not send mail\r\n\r\n"},
+        {true, false,
+         started() + "Test 3) Mail\r\n!!!!!!!!!!! Ping failed for 192.0.2.25\r\n"
+                     "******** You can not send mail\r\n\r\n"},
+        {true, false, started()}};  // the mail server answers now
+    for (const auto& [errorsOnly, simple, text] : cases) {
+        if (&text == &std::get<2>(cases.back()))
+            probes.answers("192.0.2.25");
+        w.ErrorsOnly.setValue(errorsOnly);
+        w.SimpleMessage.setValue(simple);
+        w.Results1.setText("old text");
+        engine.RunTests_Click();
+        EXPECT_EQ(w.Results1.text(), text);
+        EXPECT_EQ(w.Results1.caret(), w.Results1.text().size());
+    }
 }
 
 // A fresh fixture: a passing run leaves its held headers for the next run's first line.
@@ -142,16 +146,6 @@ TEST_F(ThreeRows, ErrorsOnlyProblemRowHasItsHeadersButNoBlankLine) {
                                      "Test 3) Mail\r\n"
                                      "!!!!!!!!!!! Ping failed for 192.0.2.25\r\n"
                                      "!!!!!!!!!!! You may not be able to send mail\r\n");
-}
-
-TEST_F(ThreeRows, SimpleResultsKeepsHeadersAndMessageLinesOnly) {
-    w.SimpleMessage.setValue(true);
-    engine.RunTests_Click();
-    EXPECT_EQ(w.Results1.text(),
-              "\r\n"
-              "Test 1) Loop Back\r\n            You can ping this PC\r\n\r\n"
-              "Test 2) Web\r\n            You can reach the web\r\n\r\n"
-              "Test 3) Mail\r\n******** You can not send mail\r\n\r\n");
 }
 
 TEST_F(ThreeRows, ContinuousLogGrowsWithAPassHeaderPerRun) {
