@@ -78,9 +78,14 @@ struct ZeltoCli : ::testing::Test {
     LoopbackPort refusing{Kind::Refusing};
 };
 
+// Without --folder the profile beside the executable is read.
 TEST_F(ZeltoCli, PassingProfilePrintsTheResultsTextWithLfLineEnds) {
+    const std::string copy = dir.path() + "zelto-cli";
+    std::filesystem::copy_file(kZeltoCli, copy);
     profile({"[Configured By]", "Desk 42", "[Port]", "reach the service", listening.item()});
-    const CliResult r = cli({"run"});
+    CliRunOptions options;
+    options.program = copy;
+    const CliResult r = runCli({"run"}, options);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
@@ -187,17 +192,6 @@ TEST_F(ZeltoCli, BadArgumentsGiveOneLineAndTheUsageHelpGivesUsage) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.starts_with("Usage:\n  zelto-cli [--folder DIR] run")) << help.out;
     EXPECT_EQ(runCli({"--version"}).out, "zelto-cli 1.9\n");
-}
-
-TEST_F(ZeltoCli, WithoutFolderTheExecutablesOwnFolderIsUsed) {
-    const std::string copy = dir.path() + "zelto-cli";
-    std::filesystem::copy_file(kZeltoCli, copy);
-    profile({"[Configured By]", "Beside the program", "[Ping]", "ping", "127.0.0.1"});
-    CliRunOptions options;
-    options.program = copy;
-    const CliResult r = runCli({"run", "--json"}, options);
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(jsonObject(r.out)["banner"].toString(), "Configured by Beside the program");
 }
 
 TEST_F(ZeltoCli, InterruptStopsTheRunAndStillReports) {
