@@ -1,18 +1,12 @@
 // Whole runs against the real Linux probes: on loopback, and beyond it only inside network
 // namespaces that each test makes for itself (tests/lab).
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstdint>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "cli/CliProcess.h"
 #include "lab/Lab.h"
-#include "probes/linux/Fd.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "run/EngineFixture.h"
 
@@ -23,33 +17,15 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-/// A TCP socket bound to `address` on a port the kernel picks; listening when `listen`.
-struct BoundPort {
-    BoundPort(const char* address, bool listen) : socket(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        ::inet_pton(AF_INET, address, &a.sin_addr);
-        socklen_t size = sizeof a;
-        if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&a), size) != 0 ||
-            (listen && ::listen(socket.get(), 16) != 0) ||
-            ::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&a), &size) != 0)
-            ADD_FAILURE() << "cannot bind a port on " << address;
-        port = ntohs(a.sin_port);
-    }
-    probes::Fd socket;
-    int port = 0;
-};
-
 struct RealRun : ::testing::Test, EngineRig<probes::LinuxNetworkServices> {};
 
 TEST_F(RealRun, LoopbackProfileRunsEndToEnd) {
-    const BoundPort open("127.0.0.1", true);
+    const LoopbackPort open(LoopbackPort::Kind::Listening);
     // Bound but not listening: the port stays closed and nobody else can take it meanwhile.
-    const BoundPort closed("127.0.0.1", false);
-    const std::string openItem = "127.0.0.1:" + std::to_string(open.port);
-    const std::string closedItem = "127.0.0.1:" + std::to_string(closed.port);
+    const LoopbackPort closed(LoopbackPort::Kind::Refusing);
+    const std::string openItem = open.item(), closedItem = closed.item();
     profile({{"Loop Back", {"127.0.0.1"}, "ping this PC"},
-             {"Open", {openItem, "localhost:" + std::to_string(open.port)}, "connect"},
+             {"Open", {openItem, "localhost:" + std::to_string(open.port())}, "connect"},
              {"Closed", {closedItem}, "connect"},
              {"Mixed", {"127.0.0.1", closedItem}, "connect"}});
 
