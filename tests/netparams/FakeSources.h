@@ -31,9 +31,7 @@ class FakeDhcp : public DhcpSource {
     std::map<std::string, DhcpLease> leases;
     std::optional<DhcpLease> lease(int, const std::string& name) override {
         const auto found = leases.find(name);
-        if (found == leases.end())
-            return std::nullopt;
-        return found->second;
+        return found == leases.end() ? std::nullopt : std::optional(found->second);
     }
 };
 
