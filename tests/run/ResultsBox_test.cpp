@@ -8,6 +8,8 @@
 namespace zelto::run {
 namespace {
 
+const std::string kStarted = "\r\n   TESTS STARTED   03/07/2008 14:05:09\r\n";
+
 // What one call leaves in the box: at once, only in front of the next line shown, or never.
 enum class Seen { Shown, Held, Hidden };
 
@@ -29,10 +31,7 @@ std::vector<FlagCase> flagCases() {
         Seen seen[4];
     };
     const std::vector<Row> rows = {
-        {"\r\n   TESTS STARTED   03/07/2008 14:05:09\r\n",
-         false,
-         true,
-         {Shown, Shown, Hidden, Hidden}},
+        {kStarted, false, true, {Shown, Shown, Hidden, Hidden}},
         {"---- PASS --- 3\r\n", true, true, {Shown, Held, Hidden, Held}},
         {"Test 2) Gateway", true, false, {Shown, Held, Shown, Held}},
         {"            Successfully pinged 192.0.2.1", true, true, {Shown, Hidden, Hidden, Hidden}},
@@ -75,9 +74,7 @@ INSTANTIATE_TEST_SUITE_P(ResultsBox, FlagTable, ::testing::ValuesIn(flagCases())
 struct RunScript {
     RunScript() : box(results1, errorsOnly, simple) {}
     bool eo() const { return errorsOnly.value(); }
-    void started() {
-        box.ShowResult("\r\n   TESTS STARTED   03/07/2008 14:05:09\r\n", false, true);
-    }
+    void started() { box.ShowResult(kStarted, false, true); }
     void pass(int n) { box.ShowResult("---- PASS --- " + std::to_string(n) + "\r\n", eo(), true); }
     void row(const std::string& name, bool fails) {
         box.ShowResult("Test " + name, eo(), false);
