@@ -73,6 +73,17 @@ TEST_F(PrintLog, FailedWriteLeavesNothingBehind) {
                                              " . Description=Is a directory - Error number=21");
     EXPECT_EQ(files(), std::vector<std::string>{name});  // no temporary left over
     EXPECT_EQ(prompter.busyChanges, (std::vector<bool>{true, false}));
+
+    // A program folder that is gone gives the path-not-found error.
+    session.InstallDir = dir.path() + "gone/";
+    prompter.messages.clear();
+    click(ui::Answer::Yes);
+    ASSERT_EQ(prompter.messages.size(), 2u);
+    EXPECT_EQ(prompter.messages[1].text, "Error for Zelto: File error for " + dir.path() + "gone/" +
+                                             name +
+                                             " . Description=No such file or directory - "
+                                             "Error number=2");
+    EXPECT_EQ(files(), std::vector<std::string>{name});
 }
 
 }  // namespace
