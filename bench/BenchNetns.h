@@ -11,13 +11,13 @@
 #include <cstring>
 #include <string>
 
-#include "probes/linux/Fd.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::bench {
 
 /// Writes a sysctl of the current network namespace; false when it cannot.
 inline bool writeSysctl(const char* path, const char* value) {
-    const probes::Fd fd(::open(path, O_WRONLY | O_CLOEXEC));
+    const system::Fd fd(::open(path, O_WRONLY | O_CLOEXEC));
     const std::size_t size = std::strlen(value);
     return fd.valid() && ::write(fd.get(), value, size) == static_cast<ssize_t>(size);
 }
@@ -31,7 +31,7 @@ inline bool enterOwnNetns(const char* program) {
             (std::string(program) + " needs root for a network namespace of its own").c_str());
         return false;
     }
-    const probes::Fd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    const system::Fd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     ifreq request{};
     std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
     if (::ioctl(fd.get(), SIOCGIFFLAGS, &request) != 0) {

@@ -30,7 +30,6 @@
 #include "BenchNetns.h"
 
 #include "netparams/NetParamsGatherer.h"
-#include "probes/linux/Fd.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/ProfileContext.h"
 #include "run/Engine.h"
@@ -38,6 +37,7 @@
 #include "run/TrayActions.h"
 #include "shell/FrmMainControls.h"
 #include "shell/QtEventPump.h"
+#include "system/linux/Fd.h"
 #include "ui/Clock.h"
 #include "ui/EventPump.h"
 #include "ui/ProgramEnd.h"
@@ -125,7 +125,7 @@ struct Listener {
             }
         });
     }
-    probes::Fd socket;
+    system::Fd socket;
     bool ok = false;
     int port = 0;
     std::jthread acceptor;

@@ -30,8 +30,8 @@
 #include "BenchNetns.h"
 
 #include "probes/ProbeLines.h"
-#include "probes/linux/Fd.h"
 #include "probes/linux/LinuxNetworkServices.h"
+#include "system/linux/Fd.h"
 #if ZELTO_HAVE_LAB
 #include "lab/Lab.h"
 #endif
@@ -42,14 +42,14 @@ using namespace zelto::probes;
 using Clock = std::chrono::steady_clock;
 
 /// Refuses ICMP datagram sockets, so that the probe takes the raw-socket path.
-class RawOnly : public SocketCalls {
+class RawOnly : public zelto::system::SystemCalls {
   public:
     int socket(int domain, int type, int protocol) override {
         if ((type & 0xF) == SOCK_DGRAM && protocol == IPPROTO_ICMP) {
             errno = EACCES;
             return -1;
         }
-        return SocketCalls::socket(domain, type, protocol);
+        return zelto::system::SystemCalls::socket(domain, type, protocol);
     }
 };
 
@@ -95,7 +95,8 @@ BENCHMARK(LoopbackPing)
     ->Unit(benchmark::kMicrosecond);
 
 void LoopbackConnect(benchmark::State& state) {
-    const Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    const zelto::system::Fd listener(
+        ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

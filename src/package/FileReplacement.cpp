@@ -11,7 +11,7 @@ namespace zelto::package {
 
 using profiles::systemError;
 
-FileReplacement::FileReplacement(std::string path, FileCalls& calls)
+FileReplacement::FileReplacement(std::string path, system::SystemCalls& calls)
     : path_(std::move(path)), calls_(calls) {}
 
 FileReplacement::~FileReplacement() {
@@ -19,10 +19,7 @@ FileReplacement::~FileReplacement() {
 }
 
 void FileReplacement::discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    fd_.reset();
     if (!tmp_.empty()) {
         ::unlink(tmp_.c_str());
         tmp_.clear();
@@ -31,19 +28,19 @@ void FileReplacement::discard() {
 
 std::optional<FileError> FileReplacement::open() {
     std::string tmp = path_ + ".XXXXXX";
-    int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (fd < 0)
+    system::Fd fd(::mkostemp(tmp.data(), O_CLOEXEC));
+    if (!fd.valid())
         return systemError(errno);
-    fd_ = fd;
+    fd_ = std::move(fd);
     tmp_ = std::move(tmp);
     return std::nullopt;
 }
 
 std::optional<FileError> FileReplacement::write(std::string_view bytes) {
-    if (fd_ < 0)
+    if (!fd_.valid())
         return systemError(EBADF);
     while (!bytes.empty()) {
-        ssize_t n = calls_.write(fd_, bytes.data(), bytes.size());
+        ssize_t n = calls_.write(fd_.get(), bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -58,18 +55,17 @@ std::optional<FileError> FileReplacement::write(std::string_view bytes) {
 }
 
 std::optional<FileError> FileReplacement::commit(mode_t mode) {
-    if (fd_ < 0)
+    if (!fd_.valid())
         return systemError(EBADF);
     std::optional<FileError> error;
     // mkostemp makes the file private: the finished file gets the mode its use needs.
-    if (::fchmod(fd_, mode) != 0)
+    if (::fchmod(fd_.get(), mode) != 0)
         error = systemError(errno);
     // Flushed before the rename, so a crash never leaves an empty file under the real name.
-    if (!error && ::fsync(fd_) != 0)
+    if (!error && calls_.fsync(fd_.get()) != 0)
         error = systemError(errno);
-    if (::close(fd_) != 0 && !error)
-        error = systemError(errno);
-    fd_ = -1;
+    if (const int closed = fd_.close(); closed != 0 && !error)
+        error = systemError(closed);
     if (!error && calls_.rename(tmp_.c_str(), path_.c_str()) != 0)
         error = systemError(errno);
     if (!error)
@@ -79,7 +75,7 @@ std::optional<FileError> FileReplacement::commit(mode_t mode) {
 }
 
 std::optional<FileError> replaceFile(const std::string& path, std::string_view bytes, mode_t mode,
-                                     FileCalls& calls) {
+                                     system::SystemCalls& calls) {
     FileReplacement file(path, calls);
     if (auto e = file.open())
         return e;
@@ -89,13 +85,10 @@ std::optional<FileError> replaceFile(const std::string& path, std::string_view b
 }
 
 std::variant<std::string, FileError> readWholeFile(const std::string& path, std::size_t limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const system::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
         return systemError(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const int fd = file.get();
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return systemError(errno);
@@ -132,7 +125,7 @@ std::variant<std::string, FileError> readWholeFile(const std::string& path, std:
     return bytes;
 }
 
-std::optional<FileError> makeFolders(const std::string& path, FileCalls& calls) {
+std::optional<FileError> makeFolders(const std::string& path, system::SystemCalls& calls) {
     std::string partial;
     std::size_t pos = 0;
     while (pos <= path.size()) {

@@ -8,8 +8,9 @@
 #include <string_view>
 #include <variant>
 
-#include "package/FileCalls.h"
 #include "profiles/TextFile.h"
+#include "system/linux/Fd.h"
+#include "system/linux/SystemCalls.h"
 
 namespace zelto::package {
 
@@ -19,7 +20,7 @@ using profiles::FileError;
 /// any point leaves the old file (or none) in place and no temporary behind.
 class FileReplacement {
   public:
-    FileReplacement(std::string path, FileCalls& calls);
+    FileReplacement(std::string path, system::SystemCalls& calls);
     ~FileReplacement();
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
@@ -36,18 +37,18 @@ class FileReplacement {
 
     std::string path_;
     std::string tmp_;
-    FileCalls& calls_;
-    int fd_ = -1;
+    system::SystemCalls& calls_;
+    system::Fd fd_;
 };
 
 /// Writes `bytes` to `path` through a FileReplacement in one go.
 std::optional<FileError> replaceFile(const std::string& path, std::string_view bytes, mode_t mode,
-                                     FileCalls& calls);
+                                     system::SystemCalls& calls);
 
 /// The whole content of a regular file, refused (EFBIG) when it is over `limit` bytes.
 std::variant<std::string, FileError> readWholeFile(const std::string& path, std::size_t limit);
 
 /// Creates `path` and any missing parent folders.
-std::optional<FileError> makeFolders(const std::string& path, FileCalls& calls);
+std::optional<FileError> makeFolders(const std::string& path, system::SystemCalls& calls);
 
 }  // namespace zelto::package

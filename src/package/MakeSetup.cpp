@@ -49,7 +49,7 @@ std::optional<FileError> buildPackage(profiles::Session& s, const std::string& p
 }  // namespace
 
 bool MakeSetup(profiles::Session& s, const std::string& programPath, ui::Prompter& prompt,
-               FileCalls& calls) {
+               system::SystemCalls& calls) {
     std::optional<FileError> error;
     {
         ui::BusyPointer busy(prompt);

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "package/FileCalls.h"
 #include "profiles/Session.h"
+#include "system/linux/SystemCalls.h"
 #include "ui/Prompter.h"
 
 namespace zelto::package {
@@ -20,6 +20,6 @@ std::string setupCreatedText(const std::string& folder);
 /// the folder's support files, each followed by its length trailer. Reports success or the
 /// failure through `prompt`; a failed build leaves no Setup.run. True when it was built.
 bool MakeSetup(profiles::Session& s, const std::string& programPath, ui::Prompter& prompt,
-               FileCalls& calls);
+               system::SystemCalls& calls);
 
 }  // namespace zelto::package

@@ -60,7 +60,7 @@ std::string withSlash(std::string dir) {
 }  // namespace
 
 Progress::Progress(InstallPlaces places, ui::Prompter& prompt, ui::ProgramEnd& end,
-                   FileCalls& calls)
+                   system::SystemCalls& calls)
     : places_(std::move(places)), prompt_(prompt), end_(end), calls_(calls) {
     places_.installDir = withSlash(places_.installDir);
     places_.desktopDir = withoutTrailingSlash(places_.desktopDir);

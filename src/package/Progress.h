@@ -5,8 +5,8 @@
 #include <string>
 
 #include "help/ScreenWindow.h"
-#include "package/FileCalls.h"
 #include "profiles/TextFile.h"
+#include "system/linux/SystemCalls.h"
 #include "ui/Controls.h"
 #include "ui/ProgramEnd.h"
 #include "ui/Prompter.h"
@@ -38,7 +38,8 @@ class Progress {
     /// FileNam: 0 the headline, 1 to 5 the packed files in record order, 8 the folder line.
     static constexpr int kFolderLine = 8;
 
-    Progress(InstallPlaces places, ui::Prompter& prompt, ui::ProgramEnd& end, FileCalls& calls);
+    Progress(InstallPlaces places, ui::Prompter& prompt, ui::ProgramEnd& end,
+             system::SystemCalls& calls);
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
@@ -75,7 +76,7 @@ class Progress {
     InstallPlaces places_;
     ui::Prompter& prompt_;
     ui::ProgramEnd& end_;
-    FileCalls& calls_;
+    system::SystemCalls& calls_;
     bool unpacking_ = false;
 };
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <thread>
 
-#include "probes/linux/Fd.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::shell {
 
@@ -24,8 +24,8 @@ class CliSignalWatch {
     void watch();
 
     std::function<void(int)> onSignal_;
-    probes::Fd signals_;
-    probes::Fd quit_;
+    system::Fd signals_;
+    system::Fd quit_;
     std::thread thread_;
 };
 

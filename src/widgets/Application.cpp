@@ -46,7 +46,7 @@ int runDesktop(int argc, char** argv) {
     QtPrompter prompter;
     ui::ExitProgramEnd end;
     const std::string exe = QCoreApplication::applicationFilePath().toStdString();
-    package::FileCalls fileCalls;
+    system::SystemCalls& fileCalls = system::realSystemCalls();
     std::unique_ptr<package::Progress> progress;
     std::unique_ptr<ProgressWindow> progressWindow;
     auto installer = [&] {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "netparams/linux/LinuxInterfaceSource.h"
@@ -265,9 +266,21 @@ TEST(NetlinkParsing, DamagedMessagesAreNeverReadPastTheirEnd) {
     }
 }
 
+// The real calls, except the socket and receive answers a case scripts.
+struct ScriptedNetlinkCalls : system::SystemCalls {
+    std::function<int()> onSocket;
+    std::function<ssize_t(msghdr*)> onReceive;
+    int socket(int domain, int type, int protocol) override {
+        return onSocket ? onSocket() : SystemCalls::socket(domain, type, protocol);
+    }
+    ssize_t recvmsg(int fd, msghdr* message, int flags) override {
+        return onReceive ? onReceive(message) : SystemCalls::recvmsg(fd, message, flags);
+    }
+};
+
 TEST(NetlinkSource, FailedCallsGiveTheirErrno) {
-    NetlinkCalls calls;
-    calls.openSocket = [](int, int, int) {
+    ScriptedNetlinkCalls calls;
+    calls.onSocket = [] {
         errno = EMFILE;
         return -1;
     };
@@ -275,8 +288,8 @@ TEST(NetlinkSource, FailedCallsGiveTheirErrno) {
     EXPECT_EQ(t.sizingError, EMFILE);
     EXPECT_TRUE(t.rows.empty());
 
-    calls = {};
-    calls.receive = [](int, msghdr*, int) -> ssize_t {
+    calls.onSocket = nullptr;
+    calls.onReceive = [](msghdr*) -> ssize_t {
         errno = EIO;
         return -1;
     };
@@ -285,7 +298,7 @@ TEST(NetlinkSource, FailedCallsGiveTheirErrno) {
     EXPECT_EQ(t.error, EIO);
 
     // The kernel refuses the dump.
-    calls.receive = [](int, msghdr* m, int) -> ssize_t {
+    calls.onReceive = [](msghdr* m) -> ssize_t {
         nlmsghdr head{};
         head.nlmsg_len = NLMSG_LENGTH(sizeof(nlmsgerr));
         head.nlmsg_type = NLMSG_ERROR;

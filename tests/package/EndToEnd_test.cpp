@@ -37,7 +37,7 @@ TEST(EndToEnd, ASetupMadeFromTheBuiltProgramInstallsEveryFileByteForByte) {
     profiles::Session session;
     session.InstallDir = program;
     ui::ScriptedPrompter prompt;
-    FileCalls calls;
+    system::SystemCalls calls;
     const bool made = MakeSetup(session, program + "zelto", prompt, calls);
     if (fs::file_size(built) > kMaxRecordLength) {
         // Sanitizer builds outgrow what a trailer can describe: the build must say so.

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "package/FailingCalls.h"
 #include "package/PackUnpack.h"
 #include "profiles/TextFile.h"
+#include "support/FailingCalls.h"
 #include "support/TempDir.h"
 
 namespace zelto::package {
@@ -61,7 +61,7 @@ class MakeSetupTest : public ::testing::Test {
     test::TempDir dir;
     profiles::Session session;
     ui::ScriptedPrompter prompt;
-    FailingCalls calls;
+    test::FailingCalls calls;
     std::vector<std::string> files;
 };
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "package/CopyShortCuts.h"
-#include "package/FailingCalls.h"
 #include "package/PackUnpack.h"
+#include "support/FailingCalls.h"
 #include "support/TempDir.h"
 
 namespace zelto::package {
@@ -108,7 +108,7 @@ class Installer : public ::testing::Test {
         "[In]\r\n", "[Out]\r\n", "[Guide]\r\n", "[Help]\r\n"};
     ui::ScriptedPrompter prompt;
     ui::ThrowingProgramEnd end;
-    FailingCalls calls;
+    test::FailingCalls calls;
     std::unique_ptr<Progress> model;
     std::vector<std::string> paints;
 };

@@ -14,8 +14,8 @@
 #include "lab/Lab.h"
 #include "probes/ProbeLines.h"
 #include "probes/StopLater.h"
-#include "probes/linux/Fd.h"
 #include "probes/linux/LinuxNetworkServices.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::probes {
 namespace {
@@ -55,7 +55,7 @@ lab::Process listenInPeer(const lab::Peer& peer, const char* address, int port) 
     int ready[2];
     EXPECT_EQ(::pipe(ready), 0);
     lab::Process p = peer.spawn([&] {
-        const Fd s(::socket(AF_INET, SOCK_STREAM, 0));
+        const system::Fd s(::socket(AF_INET, SOCK_STREAM, 0));
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_port = htons(static_cast<std::uint16_t>(port));

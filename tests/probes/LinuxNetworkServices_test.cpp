@@ -16,7 +16,7 @@
 #include "lab/Lab.h"
 #include "probes/ProbeLines.h"
 #include "probes/RecordingSocketCalls.h"
-#include "probes/linux/Fd.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::probes {
 namespace {
@@ -27,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 using Sockets = std::vector<std::pair<int, int>>;
 
 bool canOpen(int type) {
-    return Fd(::socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP)).valid();
+    return system::Fd(::socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP)).valid();
 }
 
 #define REQUIRE_ICMP(type)                                                             \
@@ -119,7 +119,7 @@ TEST(LoopbackProbes, BadTargetsAndAStopGivenBeforeOpenNoSocket) {
 
 /// A TCP socket on 127.0.0.1 with a port of its own, listening or not.
 struct LoopbackPort {
-    Fd fd{::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)};
+    system::Fd fd{::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)};
     int port = 0;
     explicit LoopbackPort(bool listening) {
         sockaddr_in a{};

@@ -19,8 +19,8 @@
 #include "probes/ProbeLines.h"
 #include "probes/RecordingSocketCalls.h"
 #include "probes/StopLater.h"
-#include "probes/linux/Fd.h"
 #include "probes/linux/LinuxNetworkServices.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::probes {
 namespace {
@@ -202,8 +202,8 @@ std::vector<std::uint8_t> unreachableFor(const Seen& s, std::uint16_t id) {
 
 /// Waits for the probe's echo request to kSilent, then sends the forged answer to its source.
 void injectAnswer(const Forge& forged, std::latch& ready, std::atomic<bool>& injected) {
-    const Fd sniff(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
-    const Fd sender(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_RAW));
+    const system::Fd sniff(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
+    const system::Fd sender(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_RAW));
     ready.count_down();
     ASSERT_TRUE(sniff.valid() && sender.valid());
     std::optional<Seen> seen;

@@ -1,6 +1,7 @@
 #pragma once
 
-// A SocketCalls that records which sockets the probes open and refuses the calls a test names.
+// A system::SystemCalls that records which sockets the probes open and refuses the calls a test
+// names.
 
 #include <sys/socket.h>
 
@@ -11,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "probes/linux/SocketCalls.h"
+#include "system/linux/SystemCalls.h"
 
 namespace zelto::probes::test {
 
-class RecordingSocketCalls : public SocketCalls {
+class RecordingSocketCalls : public system::SystemCalls {
   public:
     /// socket(AF_INET, type, protocol) fails with `err` (type without SOCK_NONBLOCK etc.).
     void refuseSocket(int type, int protocol, int err) {
@@ -42,7 +43,7 @@ class RecordingSocketCalls : public SocketCalls {
                 return -1;
             }
         }
-        const int fd = SocketCalls::socket(domain, type, protocol);
+        const int fd = system::SystemCalls::socket(domain, type, protocol);
         if (fd >= 0) {
             std::lock_guard lock(mutex_);
             opened_.emplace_back(kind, protocol);
@@ -59,7 +60,7 @@ class RecordingSocketCalls : public SocketCalls {
                 return -1;
             }
         }
-        return SocketCalls::sendto(fd, data, size, flags, to, toSize);
+        return system::SystemCalls::sendto(fd, data, size, flags, to, toSize);
     }
 
   private:

@@ -53,7 +53,7 @@ class ProgressScreen : public ::testing::Test {
                                   dir.path() + "Desktop"};
     ui::ScriptedPrompter prompt;
     ui::ThrowingProgramEnd end;
-    package::FileCalls calls;
+    system::SystemCalls calls;
     package::Progress model{places, prompt, end, calls};
     std::unique_ptr<ProgressWindow> window;
 };

@@ -1,6 +1,6 @@
 #include "netparams/linux/LinuxInterfaceSource.h"
 
-#include "netparams/linux/UniqueFd.h"
+#include "system/linux/Fd.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -20,7 +20,7 @@ namespace {
 
 // sysfs attributes are a few bytes; one read with a small buffer is all it takes.
 bool readSmallFile(const std::string& path, std::string& out) {
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const system::Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid())
         return false;
     char buffer[512];
@@ -61,7 +61,7 @@ std::string devType(const std::string& dir) {
 
 }  // namespace
 
-LinuxInterfaceSource::LinuxInterfaceSource(std::string sysfsNet, NetlinkCalls calls)
+LinuxInterfaceSource::LinuxInterfaceSource(std::string sysfsNet, system::SystemCalls& calls)
     : sysfsNet_(std::move(sysfsNet)), calls_(calls) {}
 
 int interfaceTypeOf(unsigned short arphrd) {

@@ -11,12 +11,13 @@ namespace zelto::netparams {
 /// routes, plus speed and kind of interface from sysfs.
 class LinuxInterfaceSource : public InterfaceSource {
   public:
-    explicit LinuxInterfaceSource(std::string sysfsNet = "/sys/class/net", NetlinkCalls calls = {});
+    explicit LinuxInterfaceSource(std::string sysfsNet = "/sys/class/net",
+                                  system::SystemCalls& calls = system::realSystemCalls());
     InterfaceTable readInterfaces() override;
 
   private:
     std::string sysfsNet_;
-    NetlinkCalls calls_;
+    system::SystemCalls& calls_;
 };
 
 /// The original's interface type number for a Linux ARPHRD_* value.

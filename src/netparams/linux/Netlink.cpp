@@ -63,20 +63,15 @@ std::string_view afterHeader(std::string_view payload, std::size_t headerSize) {
 
 }  // namespace
 
-NetlinkSocket::NetlinkSocket(const NetlinkCalls& calls) : calls_(calls) {
-    fd_ = calls_.openSocket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
-    if (fd_ < 0) {
+NetlinkSocket::NetlinkSocket(system::SystemCalls& calls)
+    : calls_(calls), fd_(calls_.socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE)) {
+    if (!fd_.valid()) {
         openError_ = errno;
         return;
     }
     // The kernel answers a dump at once; the limit only guards against a wedged kernel.
     const timeval limit{2, 0};
-    ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-}
-
-NetlinkSocket::~NetlinkSocket() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    ::setsockopt(fd_.get(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 }
 
 int NetlinkSocket::dump(std::uint16_t type, std::string_view header, const Handler& onMessage) {
@@ -104,7 +99,8 @@ int NetlinkSocket::dumpOnce(std::uint16_t type, std::string_view header, const H
     sockaddr kernelAddress{};
     static_assert(sizeof kernel <= sizeof kernelAddress);
     std::memcpy(&kernelAddress, &kernel, sizeof kernel);
-    if (calls_.sendTo(fd_, request.data(), request.size(), 0, &kernelAddress, sizeof kernel) < 0)
+    if (calls_.sendto(fd_.get(), request.data(), request.size(), 0, &kernelAddress, sizeof kernel) <
+        0)
         return errno;
 
     std::vector<char> buffer(std::size_t{64} * 1024);
@@ -116,7 +112,7 @@ int NetlinkSocket::dumpOnce(std::uint16_t type, std::string_view header, const H
         message.msg_namelen = sizeof from;
         message.msg_iov = &part;
         message.msg_iovlen = 1;
-        const ssize_t received = calls_.receive(fd_, &message, 0);
+        const ssize_t received = calls_.recvmsg(fd_.get(), &message, 0);
         if (received < 0) {
             if (errno == EINTR)
                 continue;

@@ -9,15 +9,10 @@
 #include <string_view>
 #include <vector>
 
-namespace zelto::netparams {
+#include "system/linux/Fd.h"
+#include "system/linux/SystemCalls.h"
 
-/// The system calls the netlink reader makes, so that tests can make them fail.
-struct NetlinkCalls {
-    int (*openSocket)(int domain, int type, int protocol) = ::socket;
-    ssize_t (*sendTo)(int fd, const void* buffer, std::size_t length, int flags,
-                      const sockaddr* address, socklen_t addressLength) = ::sendto;
-    ssize_t (*receive)(int fd, msghdr* message, int flags) = ::recvmsg;
-};
+namespace zelto::netparams {
 
 /// One netlink message: its type and the bytes after its header.
 struct NetlinkMessage {
@@ -59,12 +54,9 @@ struct GatewayRecord {
 class NetlinkSocket {
   public:
     /// Opens and binds the socket; on failure `valid()` is false and `openError()` the errno.
-    explicit NetlinkSocket(const NetlinkCalls& calls);
-    ~NetlinkSocket();
-    NetlinkSocket(const NetlinkSocket&) = delete;
-    NetlinkSocket& operator=(const NetlinkSocket&) = delete;
+    explicit NetlinkSocket(system::SystemCalls& calls);
 
-    bool valid() const { return fd_ >= 0; }
+    bool valid() const { return fd_.valid(); }
     int openError() const { return openError_; }
 
     /// Dumps links, IPv4 addresses or IPv4 routes; 0 or an errno.
@@ -78,8 +70,8 @@ class NetlinkSocket {
     int dumpOnce(std::uint16_t type, std::string_view header, const Handler& onMessage,
                  bool& interrupted);
 
-    NetlinkCalls calls_;
-    int fd_ = -1;
+    system::SystemCalls& calls_;
+    system::Fd fd_;
     int openError_ = 0;
     std::uint32_t sequence_ = 0;
 };

@@ -1,4 +1,5 @@
 #include "netparams/linux/UniqueFd.h"
+#include "system/linux/Fd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +12,7 @@ bool readWholeFile(const std::string& path, std::string& out, std::size_t limit,
                    long long* modified) {
     out.clear();
     // O_NONBLOCK: a FIFO planted where a lease file should be must not stall the gather.
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const system::Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid())
         return false;
     struct stat info {};

@@ -14,7 +14,7 @@
 #include <system_error>
 #include <thread>
 
-#include "probes/linux/Fd.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::probes {
 
@@ -109,7 +109,7 @@ std::string HostLookup::getIPFromHostName(const std::string& name, const std::st
 }
 
 std::string HostLookup::thisPcAddress() {
-    Fd udp(calls_.socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    system::Fd udp(calls_.socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     if (udp.valid()) {
         sockaddr_in far{};
         far.sin_family = AF_INET;

@@ -3,14 +3,14 @@
 #include <stop_token>
 #include <string>
 
-#include "probes/linux/SocketCalls.h"
+#include "system/linux/SystemCalls.h"
 
 namespace zelto::probes {
 
 /// Name to dotted IPv4 address, and this PC's own address.
 class HostLookup {
   public:
-    explicit HostLookup(SocketCalls& calls) : calls_(calls) {}
+    explicit HostLookup(system::SystemCalls& calls) : calls_(calls) {}
 
     /// The first IPv4 address of `name` (trimmed of spaces, cut to 255 characters) as dotted
     /// text; " " is this PC; "" on any failure or when stopped.
@@ -21,7 +21,7 @@ class HostLookup {
     std::string thisPcAddress();
 
   private:
-    SocketCalls& calls_;
+    system::SystemCalls& calls_;
 };
 
 }  // namespace zelto::probes

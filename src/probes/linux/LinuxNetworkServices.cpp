@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "probes/linux/Fd.h"
 #include "probes/linux/StopWaker.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::probes {
 
@@ -26,7 +26,7 @@ void reportToStderrAndSyslog(const std::string& text) {
 LinuxNetworkServices::LinuxNetworkServices() : LinuxNetworkServices(Options{}) {}
 
 LinuxNetworkServices::LinuxNetworkServices(Options options)
-    : calls_(options.calls != nullptr ? *options.calls : systemCalls_),
+    : calls_(options.calls != nullptr ? *options.calls : system::realSystemCalls()),
       connectLimit_(options.connectLimit),
       pinger_(calls_, options.pingTimeout,
               options.reportNoSocket ? std::move(options.reportNoSocket)
@@ -49,7 +49,7 @@ ConnectResult LinuxNetworkServices::connect(const std::string& dotted, int port,
     const StopWaker waker(std::move(stop));
     if (waker.stopped())
         return ConnectResult::Cancelled;
-    Fd socket(calls_.socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    system::Fd socket(calls_.socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!socket.valid())
         return ConnectResult::Failed;
     sockaddr_in to{};

@@ -7,7 +7,7 @@
 #include "probes/NetworkServices.h"
 #include "probes/linux/HostLookup.h"
 #include "probes/linux/Pinger.h"
-#include "probes/linux/SocketCalls.h"
+#include "system/linux/SystemCalls.h"
 
 namespace zelto::probes {
 
@@ -20,7 +20,7 @@ class LinuxNetworkServices : public NetworkServices {
         /// How long a connect may wait for an answer before it counts as failed.
         std::chrono::milliseconds connectLimit{std::chrono::seconds(20)};
         /// The system calls to use; the system's own when null. Must outlive the services.
-        SocketCalls* calls = nullptr;
+        system::SystemCalls* calls = nullptr;
         /// Told, once, why no ICMP socket opens; standard error and syslog when empty.
         std::function<void(const std::string&)> reportNoSocket;
     };
@@ -36,8 +36,7 @@ class LinuxNetworkServices : public NetworkServices {
     ConnectResult connect(const std::string& dotted, int port, std::stop_token stop) override;
 
   private:
-    SocketCalls systemCalls_;
-    SocketCalls& calls_;
+    system::SystemCalls& calls_;
     std::chrono::milliseconds connectLimit_;
     Pinger pinger_;
     HostLookup lookup_;

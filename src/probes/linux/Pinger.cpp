@@ -112,7 +112,8 @@ bool refusedByPolicy(int err) {
 
 }  // namespace
 
-Pinger::Pinger(SocketCalls& calls, std::chrono::milliseconds timeout, Reporter reportNoSocket)
+Pinger::Pinger(system::SystemCalls& calls, std::chrono::milliseconds timeout,
+               Reporter reportNoSocket)
     : calls_(calls), timeout_(timeout), report_(std::move(reportNoSocket)) {}
 
 Pinger::IcmpSocket Pinger::open() {

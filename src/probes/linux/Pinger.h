@@ -7,8 +7,8 @@
 #include <string>
 
 #include "probes/NetworkServices.h"
-#include "probes/linux/Fd.h"
-#include "probes/linux/SocketCalls.h"
+#include "system/linux/Fd.h"
+#include "system/linux/SystemCalls.h"
 
 namespace zelto::probes {
 
@@ -19,7 +19,7 @@ class Pinger {
     /// Told, once in this object's life, why no ICMP socket could be opened.
     using Reporter = std::function<void(const std::string&)>;
 
-    Pinger(SocketCalls& calls, std::chrono::milliseconds timeout, Reporter reportNoSocket);
+    Pinger(system::SystemCalls& calls, std::chrono::milliseconds timeout, Reporter reportNoSocket);
 
     /// One echo of "Hello World" to a dotted IPv4 address: status 0 once a reply came, the
     /// round trip as "N ms", and whether the data matched.
@@ -27,7 +27,7 @@ class Pinger {
 
   private:
     struct IcmpSocket {
-        Fd fd;
+        system::Fd fd;
         bool raw = false;
         // Why each kind of socket was refused, for the report when neither opens.
         int datagramError = 0;
@@ -37,7 +37,7 @@ class Pinger {
     IcmpSocket open();
     void reportOnce(const IcmpSocket& refused);
 
-    SocketCalls& calls_;
+    system::SystemCalls& calls_;
     std::chrono::milliseconds timeout_;
     Reporter report_;
     std::atomic<bool> reported_{false};

@@ -4,7 +4,7 @@
 #include <optional>
 #include <stop_token>
 
-#include "probes/linux/Fd.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::probes {
 
@@ -31,7 +31,7 @@ class StopWaker {
     };
 
     std::stop_token token_;
-    Fd event_;
+    system::Fd event_;
     // Declared after the eventfd so that it is unregistered before the eventfd closes.
     std::optional<std::stop_callback<Wake>> callback_;
 };

@@ -2,9 +2,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
-namespace zelto::probes {
+namespace zelto::system {
 
 /// Owns one file descriptor and closes it when it goes; moves, never copies.
 class Fd {
@@ -29,9 +30,15 @@ class Fd {
             ::close(fd_);
         fd_ = fd;
     }
+    /// Closes now and says how it went (0 or an errno): a writer must hear that the last
+    /// buffered bytes did not reach the file.
+    int close() noexcept {
+        const int fd = std::exchange(fd_, -1);
+        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
+    }
 
   private:
     int fd_ = -1;
 };
 
-}  // namespace zelto::probes
+}  // namespace zelto::system
