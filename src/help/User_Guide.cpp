@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "help/ReadSqBrackFile.h"
+#include "system/Utf8.h"
 
 namespace zelto::help {
 
@@ -14,13 +15,6 @@ constexpr int kMaxTextHeight = 8000;
 // Below 35 characters the rule gives no line at all, which would hide a short help text and
 // the not-found message; three lines keep them readable.
 constexpr int kMinTextHeight = 3 * kLineTwips;
-
-// Help texts are UTF-8: count characters, not bytes, for the size rule.
-std::size_t characterCount(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
 
 }  // namespace
 
@@ -60,7 +54,7 @@ void User_Guide::HelpScreen(const std::string& topic) {
     const std::string text = ReadSqBrackFile(s_, p_, kHelpFile, topic);
     User_Guide_Text.setText(text.empty() ? "Unable to find help on " + topic : text);
     textWidth_ = kTextWidth;
-    textHeight_ = helpTextHeight(characterCount(text));
+    textHeight_ = helpTextHeight(system::utf8::characterCount(text));
     window.setSize(kHelpWidth, textHeight_ + kFrameHeight);
 }
 

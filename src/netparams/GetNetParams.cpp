@@ -6,6 +6,7 @@
 
 #include "netparams/AdpaterStatus.h"
 #include "netparams/ReportTexts.h"
+#include "system/Utf8.h"
 
 namespace zelto::netparams {
 
@@ -23,21 +24,6 @@ constexpr const char* kNoAddress = "0.0.0.0";
 
 std::string cutAtNul(std::string_view text) {
     return std::string(text.substr(0, text.find('\0')));
-}
-
-// The first `count` characters, never splitting a UTF-8 sequence.
-std::string firstCharacters(const std::string& text, int count) {
-    std::size_t end = 0;
-    int seen = 0;
-    while (end < text.size()) {
-        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80) {
-            if (seen == count)
-                break;
-            ++seen;
-        }
-        ++end;
-    }
-    return text.substr(0, end);
 }
 
 // An unset address reads as "0.0.0.0" or, from a source that leaves it out, as empty.
@@ -239,7 +225,8 @@ void GetNetParams::run(const std::string& mode, bool explanation) {
         if (all)
             report.line(texts::kTypeLabel + adapterTypeText(adapter.type));
         const std::string description = cutAtNul(adapter.description);
-        const std::string shortDescription = firstCharacters(description, 20);
+        const std::string shortDescription =
+            std::string(system::utf8::firstCharacters(description, 20));
         if (kept)
             s.AdapterIPs[a][5] = shortDescription;
         report.line(texts::kAdapterDesc + description);

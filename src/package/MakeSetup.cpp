@@ -5,12 +5,15 @@
 #include <cerrno>
 #include <variant>
 
-#include "package/FileReplacement.h"
 #include "package/PackUnpack.h"
+#include "profiles/TextFile.h"
+#include "system/linux/FileReplacement.h"
+#include "system/linux/WholeFile.h"
 
 namespace zelto::package {
 
-using profiles::systemError;
+using system::FileError;
+using system::systemError;
 
 std::string setupCreatedText(const std::string& folder) {
     return std::string(kSetupName) + " created. To deploy Zelto and this configuration, send " +
@@ -21,16 +24,16 @@ std::string setupCreatedText(const std::string& folder) {
 namespace {
 
 std::optional<FileError> buildPackage(profiles::Session& s, const std::string& programPath,
-                                      ui::Prompter& prompt, FileReplacement& target) {
+                                      ui::Prompter& prompt, system::FileReplacement& target) {
     for (std::size_t i = 0; i < kFileNames.size(); ++i) {
         s.FilePath = i == 0 ? programPath : s.InstallDir + kFileNames[i];
-        std::variant<std::string, FileError> bytes = readWholeFile(s.FilePath, kMaxRecordLength);
-        if (auto* e = std::get_if<FileError>(&bytes)) {
-            if (e->number == EFBIG)
+        system::FileRead file = system::readWholeFile(s.FilePath, kMaxRecordLength);
+        if (file.error) {
+            if (file.error->number == EFBIG)
                 prompt.tell(kTooBigText);
-            return *e;
+            return file.error;
         }
-        const std::string& data = std::get<std::string>(bytes);
+        const std::string& data = file.bytes;
         std::optional<Trailer> trailer =
             WriteLengthTrailer(static_cast<std::uint32_t>(data.size()));
         if (!trailer) {
@@ -60,7 +63,7 @@ bool MakeSetup(profiles::Session& s, const std::string& programPath, ui::Prompte
         if (::unlink(setupPath.c_str()) != 0 && errno != ENOENT) {
             error = systemError(errno);
         } else {
-            FileReplacement target(setupPath, calls);
+            system::FileReplacement target(setupPath, calls);
             error = target.open();
             if (!error)
                 error = buildPackage(s, programPath, prompt, target);

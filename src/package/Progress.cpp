@@ -9,13 +9,17 @@
 #include <variant>
 
 #include "package/CopyShortCuts.h"
-#include "package/FileReplacement.h"
 #include "package/PackUnpack.h"
+#include "system/linux/FileReplacement.h"
+#include "system/linux/Folders.h"
+#include "system/linux/WholeFile.h"
 
 namespace zelto::package {
 
-using profiles::FileError;
-using profiles::systemError;
+using system::FileError;
+using system::makeFolders;
+using system::replaceFile;
+using system::systemError;
 
 const char* agreementText() {
     return "Conditions of use\r\n"
@@ -146,11 +150,11 @@ void Progress::AcceptAgreement_Click() {
     // The whole package is read and checked before anything is created or replaced: a cut
     // download or a damaged copy must not leave a half-installed program over a working one.
     FilePath = places_.package;
-    std::variant<std::string, FileError> read =
-        readWholeFile(places_.package, kFileNames.size() * (kMaxRecordLength + kTrailerSize));
-    if (auto* e = std::get_if<FileError>(&read))
-        fail(*e);
-    const std::string& package = std::get<std::string>(read);
+    system::FileRead read = system::readWholeFile(
+        places_.package, kFileNames.size() * (kMaxRecordLength + kTrailerSize), calls_);
+    if (read.error)
+        fail(*read.error);
+    const std::string& package = read.bytes;
     std::optional<std::vector<Record>> records = FindRecords(package, kFileNames.size());
     if (!records)
         fail({EBADMSG, "The package at the end of this file is damaged or incomplete"});

@@ -1,6 +1,7 @@
 #include "profiles/LogFile.h"
 
 #include "profiles/TextFile.h"
+#include "system/linux/FileReplacement.h"
 
 namespace zelto::profiles {
 
@@ -26,7 +27,7 @@ void writeLogFile(Session& s, ui::Prompter& p, const std::string& prefix,
         ui::BusyPointer busy(p);
         // Written whole or not at all: a full disk or a vanished folder must not leave a
         // truncated log that passes for a complete record.
-        error = writeFileAtomically(s.FilePath, text + "\r\n");
+        error = system::replaceFile(s.FilePath, text + "\r\n");
     }
     // The hourglass is gone before the message box, which waits for the user.
     if (error)

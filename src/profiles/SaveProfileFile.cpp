@@ -1,6 +1,7 @@
 #include "profiles/ProfileContext.h"
 #include "profiles/ProfileMessages.h"
 #include "profiles/TextFile.h"
+#include "system/linux/FileReplacement.h"
 
 namespace zelto::profiles {
 
@@ -38,7 +39,7 @@ void SaveProfileFile(ProfileContext& c) {
     std::optional<FileError> error;
     {
         ui::BusyPointer busy(c.prompt);
-        error = writeFileAtomically(s.FilePath, profileText(s));
+        error = system::replaceFile(s.FilePath, profileText(s));
     }
     if (error) {
         c.prompt.tell(fileErrorMessage(s.FilePath, *error));

@@ -5,45 +5,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "system/Utf8.h"
+
 namespace zelto::shell {
 
 namespace {
-
-// Length of the valid UTF-8 sequence at the start of `s`, 0 when it is not one. Overlong forms,
-// surrogates and code points above U+10FFFF are not valid.
-std::size_t utf8Sequence(std::string_view s) {
-    const auto at = [&s](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char b = at(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        if (b == 0xE0)
-            low = 0xA0;
-        else if (b == 0xED)
-            high = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        if (b == 0xF0)
-            low = 0x90;
-        else if (b == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (s.size() < length)
-        return 0;
-    if (at(1) < low || at(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (at(i) < 0x80 || at(i) > 0xBF)
-            return 0;
-    }
-    return length;
-}
 
 // A name inside the plugin line's text part: "|" would start the performance data there, and
 // a control character could end the line early.
@@ -192,7 +158,7 @@ std::string jsonString(std::string_view bytes) {
             ++i;
             continue;
         }
-        const std::size_t length = utf8Sequence(bytes.substr(i));
+        const std::size_t length = system::utf8::sequenceLength(bytes.substr(i));
         if (length == 0) {
             // Profile texts are bytes from a file, perhaps in a Windows code page.
             out += "\\ufffd";

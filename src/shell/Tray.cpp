@@ -1,23 +1,12 @@
 #include "shell/Tray.h"
 
+#include "system/Utf8.h"
+
 namespace zelto::shell {
 
 std::string cutToField(const std::string& text, std::size_t field) {
-    const std::size_t limit = field - 1;
-    if (text.size() <= limit)
-        return text;
-    // The tip reaches the desktop as UTF-8; a character split at the limit would show as a
-    // replacement sign, so a cut that falls inside one goes back to its start. Bytes that do
-    // not form UTF-8 (text from an older code page) are cut where the field ends.
-    std::size_t cut = limit;
-    std::size_t lead = cut;
-    while (lead > 0 && limit - lead < 3 && (static_cast<unsigned char>(text[lead]) & 0xC0) == 0x80)
-        --lead;
-    const auto first = static_cast<unsigned char>(text[lead]);
-    const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
-    if (lead < cut && first >= 0xC0 && lead + length > cut)
-        cut = lead;
-    return text.substr(0, cut);
+    // The desktop shows a character split at the limit as a replacement sign.
+    return std::string(system::utf8::cutToBytes(text, field - 1));
 }
 
 Tray::Tray(ui::Window& window, TrayHost& host) : window_(window), host_(host) {}

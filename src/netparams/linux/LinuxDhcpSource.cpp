@@ -8,7 +8,7 @@
 
 #include "netparams/linux/DhcpLeases.h"
 #include "netparams/linux/SystemBus.h"
-#include "netparams/linux/UniqueFd.h"
+#include "system/linux/WholeFile.h"
 
 namespace zelto::netparams {
 
@@ -55,12 +55,13 @@ std::optional<DhcpLease> LinuxDhcpSource::lease(int index, const std::string& na
         if (const auto options = bus_->networkManagerDhcp4(name))
             return leaseFromNetworkManager(*options);
     }
-    std::string text;
-    long long modified = 0;
-    if (index > 0 && readWholeFile(paths_.networkdLeases + "/" + std::to_string(index), text,
-                                   kLeaseFileLimit, &modified)) {
-        if (auto found = parseNetworkdLease(text, modified))
-            return found;
+    if (index > 0) {
+        const system::FileRead file = system::readWholeFile(
+            paths_.networkdLeases + "/" + std::to_string(index), kLeaseFileLimit);
+        if (!file.error) {
+            if (auto found = parseNetworkdLease(file.bytes, file.modified))
+                return found;
+        }
     }
     if (auto found = fromDhclient(name))
         return found;
@@ -81,11 +82,10 @@ std::optional<DhcpLease> LinuxDhcpSource::fromDhclient(const std::string& name) 
     };
     for (const std::string& dir : paths_.dhclientDirs) {
         for (const Candidate& c : candidates(dir, match)) {
-            std::string text;
-            long long modified = 0;
-            if (!readWholeFile(c.path, text, kLeaseFileLimit, &modified))
+            const system::FileRead file = system::readWholeFile(c.path, kLeaseFileLimit);
+            if (file.error)
                 continue;
-            if (auto found = parseDhclientLeases(text, name, c.anyInterface, modified))
+            if (auto found = parseDhclientLeases(file.bytes, name, c.anyInterface, file.modified))
                 return found;
         }
     }
@@ -103,11 +103,10 @@ std::optional<DhcpLease> LinuxDhcpSource::fromDhcpcd(const std::string& name) co
     };
     for (const std::string& dir : paths_.dhcpcdDirs) {
         for (const Candidate& c : candidates(dir, match)) {
-            std::string bytes;
-            long long modified = 0;
-            if (!readWholeFile(c.path, bytes, kLeaseFileLimit, &modified))
+            const system::FileRead file = system::readWholeFile(c.path, kLeaseFileLimit);
+            if (file.error)
                 continue;
-            if (auto found = parseDhcpcdLease(bytes, modified))
+            if (auto found = parseDhcpcdLease(file.bytes, file.modified))
                 return found;
         }
     }

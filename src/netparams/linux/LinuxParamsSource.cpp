@@ -6,14 +6,21 @@
 
 #include "netparams/linux/ResolvConf.h"
 #include "netparams/linux/SystemBus.h"
-#include "netparams/linux/UniqueFd.h"
+#include "system/linux/WholeFile.h"
 
 namespace zelto::netparams {
 
 namespace {
 
+constexpr std::size_t kConfigFileLimit = std::size_t{1} << 20;
+
 int systemHostName(char* name, std::size_t length) {
     return ::gethostname(name, length);
+}
+
+// A configuration file's text; a missing or unreadable one reads as empty.
+std::string configText(const std::string& path) {
+    return system::readWholeFile(path, kConfigFileLimit).bytes;
 }
 
 }  // namespace
@@ -31,17 +38,16 @@ NetworkParams LinuxParamsSource::readParams() {
     p.hostName = name;
 
     // A missing resolver file means no DNS servers, which the report shows; not a failure.
-    std::string text;
-    readWholeFile(paths_.resolvConf, text);
-    ResolverConfig config = parseResolvConf(text);
+    ResolverConfig config = parseResolvConf(configText(paths_.resolvConf));
     if (onlyResolvedStub(config.nameservers)) {
         // The stub is only a relay: the servers that answer are the ones a user must know.
         std::vector<std::string> upstream;
         if (bus_ != nullptr)
             upstream = bus_->resolvedServers();
-        std::string resolved;
-        if (readWholeFile(paths_.resolvedConf, resolved)) {
-            const ResolverConfig behind = parseResolvConf(resolved);
+        if (const system::FileRead resolved =
+                system::readWholeFile(paths_.resolvedConf, kConfigFileLimit);
+            !resolved.error) {
+            const ResolverConfig behind = parseResolvConf(resolved.bytes);
             if (upstream.empty())
                 upstream = behind.nameservers;
             if (config.domain.empty())
@@ -59,15 +65,13 @@ NetworkParams LinuxParamsSource::readParams() {
         if (const std::size_t dot = p.hostName.find('.'); dot != std::string::npos) {
             p.domainName = p.hostName.substr(dot + 1);
         } else {
-            std::string hosts;
-            readWholeFile(paths_.hosts, hosts);
-            p.domainName = domainFromHosts(hosts, p.hostName);
+            p.domainName = domainFromHosts(configText(paths_.hosts), p.hostName);
         }
     }
 
-    std::string forward;
-    if (readWholeFile(paths_.ipForward, forward, 16))
-        p.enableRouting = !forward.empty() && forward[0] != '0' ? 1 : 0;
+    if (const system::FileRead forward = system::readWholeFile(paths_.ipForward, 16);
+        !forward.error)
+        p.enableRouting = !forward.bytes.empty() && forward.bytes[0] != '0' ? 1 : 0;
     return p;
 }
 
