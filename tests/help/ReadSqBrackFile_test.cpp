@@ -1,6 +1,7 @@
 #include "help/ReadSqBrackFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -48,7 +49,7 @@ TEST(SectionText, MatchesHeadersExactlyButWithoutRegardToCase) {
     EXPECT_EQ(sectionText(lines, "all"), whole);
 }
 
-TEST(ReadSqBrackFile, ReadsAnyLineEndAndReportsAMissingFileOnce) {
+TEST(ReadSqBrackFile, ReadsAnyLineEndAndReportsAnUnreadableFileOnce) {
     test::TempDir dir;
     profiles::Session s;
     s.InstallDir = dir.path();
@@ -67,6 +68,14 @@ TEST(ReadSqBrackFile, ReadsAnyLineEndAndReportsAMissingFileOnce) {
     EXPECT_EQ(p.messages[0].text, "Error for Zelto: File error for " + dir.path() +
                                       "UserGuide.txt . Description=No such file or directory - "
                                       "Error number=2");
+
+    // A folder of the name opens but cannot be read: the same message, no crash.
+    ASSERT_EQ(::mkdir((dir.path() + kHelpFile).c_str(), 0755), 0);
+    p.messages.clear();
+    EXPECT_EQ(ReadSqBrackFile(s, p, kHelpFile, "DHCP"), "");
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0].text, "Error for Zelto: File error for " + dir.path() +
+                                      "Help.txt . Description=Is a directory - Error number=21");
 }
 
 // The bundled texts answer every lookup the program makes, and keep CR LF line ends.

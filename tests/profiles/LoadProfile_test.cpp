@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/ProfileFixture.h"
 
@@ -80,10 +81,13 @@ TEST_F(LoadProfileTest, SevenTestsLoad) {
     EXPECT_EQ(session.TestCount, 8);
 }
 
+// What stands where the profile should be: its lines, nothing, or no regular file at all.
+enum class Place { Lines, Missing, Folder, Fifo };
+
 struct BrokenProfile {
     const char* name;
     std::vector<std::string> lines;
-    bool missing;
+    Place place;
     std::string firstMessage;  // after "Error for Zelto: File error for <path> "
 };
 
@@ -91,11 +95,16 @@ struct LoadFailureTest : ProfileFixture, ::testing::WithParamInterface<BrokenPro
 
 TEST_P(LoadFailureTest, EndsTheProgramWithTheTwoMessagesAndShowsNothing) {
     const BrokenProfile& p = GetParam();
-    if (!p.missing)
+    const std::string path = dir.path() + "OutofOffice.ini";
+    if (p.place == Place::Lines) {
         writeProfile("OutofOffice.ini", p.lines);
+    } else if (p.place == Place::Folder) {
+        ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    } else if (p.place == Place::Fifo) {
+        ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);  // must be refused, not waited on
+    }
     ASSERT_TRUE(loadEnds());
     EXPECT_NE(endStatus, 0);
-    const std::string path = dir.path() + "OutofOffice.ini";
     ASSERT_EQ(prompt.messages.size(), 2U);
     EXPECT_EQ(prompt.messages[0].title, "Zelto");
     EXPECT_EQ(prompt.messages[0].text,
@@ -119,13 +128,16 @@ std::vector<std::string> eightTests() {
 INSTANTIATE_TEST_SUITE_P(
     Cases, LoadFailureTest,
     ::testing::Values(
-        BrokenProfile{"Missing", {}, true, "No such file or directory - Error number=2"},
-        BrokenProfile{"OneLine", {"only"}, false, "Input past end of file - Error number=62"},
+        BrokenProfile{"Missing", {}, Place::Missing, "No such file or directory - Error number=2"},
+        BrokenProfile{"Folder", {}, Place::Folder, "Is a directory - Error number=21"},
+        BrokenProfile{"Fifo", {}, Place::Fifo, "Invalid argument - Error number=22"},
+        BrokenProfile{
+            "OneLine", {"only"}, Place::Lines, "Input past end of file - Error number=62"},
         BrokenProfile{"HeaderLast",
                       {"h", "b", "[Gateway]"},
-                      false,
+                      Place::Lines,
                       "Input past end of file - Error number=62"},
-        BrokenProfile{"EighthHeader", eightTests(), false,
+        BrokenProfile{"EighthHeader", eightTests(), Place::Lines,
                       "Subscript out of range - Error number=9"}),
     [](const auto& p) { return p.param.name; });
 
