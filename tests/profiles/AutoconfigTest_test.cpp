@@ -75,6 +75,8 @@ TEST_F(AutoconfigFill, NothingToLearnGivesTheUnableMessageWithTheProfileLabel) {
     AutoconfigTest(ctx, 1);
     EXPECT_FALSE(session.Learnt);
     EXPECT_EQ(session.FilePath, "In Office");
+    // The keyword stays, so a run fails the row instead of passing it with nothing tested.
+    EXPECT_EQ(session.Table.at(1, 1, 1), "LEARN&SAVE");
     ASSERT_EQ(prompt.messages.size(), 1U);
     EXPECT_EQ(prompt.messages[0].text,
               "Zelto was unable to learn the IP address for test #2) DNS for In Office");
@@ -88,7 +90,7 @@ TEST_F(AutoconfigFill, UnknownNamesAreRefusedWithoutGathering) {
         row(name, {"learn&save", "a", "b", "c"});
         fill();
         EXPECT_TRUE(net.modes.empty());
-        EXPECT_EQ(items(), (Items{"Blank!", "a", "b", "c"}));
+        EXPECT_EQ(items(), (Items{"learn&save", "a", "b", "c"}));
         ASSERT_EQ(prompt.messages.size(), 2U);
         EXPECT_EQ(prompt.messages[0].text.rfind("Zelto was unable to learn", 0), 0U);
         EXPECT_EQ(prompt.messages[1].title, "Zelto");
@@ -129,9 +131,11 @@ TEST_F(LearnAtLoad, OffersToSaveWhenTheLastLearnAndSaveTestLearnt) {
 TEST_F(LearnAtLoad, NoOfferWhenTheLastLearnAndSaveTestLearntNothing) {
     net.adapter(1, "10.0.0.5", {"10.0.0.1"});
     writeProfile("OutofOffice.ini",
-                 {"h", "b", "[Gateway]", "m", "learn&save", "[DNS]", "m", "learn&save"});
+                 {"h", "b", "[Gateway]", "m", "learn&save", "[DNS]", "m", "Learn&Save"});
     ASSERT_FALSE(loadEnds());
     EXPECT_EQ(prompt.messages.size(), 2U);
+    EXPECT_EQ(cell(0, 2, 1), "Learn&Save");
+    EXPECT_EQ(cell(0, 2, 2), "Blank!");
 }
 
 TEST_F(LearnAtLoad, ItemsAfterTheKeywordOverwriteFilledValuesFromTheNextField) {

@@ -35,7 +35,7 @@ TEST_F(SaveProfile, WritesTheLoadersFormatAndReloadsToTheSameTests) {
     ASSERT_FALSE(loadEnds());
     ASSERT_FALSE(saveEnds());
     EXPECT_EQ(dir.read("OutofOffice.ini"),
-              "[Configured By]\r\n Desk 1 \r\n[ Gateway]\r\n \r\n[Mail]\r\n\r\n"
+              "[Configured By]\r\n Desk 1 \r\n[ Gateway]\r\n \r\nlearn&save\r\n[Mail]\r\n\r\n"
               "mail.example:25\r\n\r\n10.0.0.9\r\n10.0.0.10\r\n[Empty]\r\nm\r\n");
     const ui::Message& q = prompt.messages.back();
     EXPECT_EQ(q.title, "Save to File");
