@@ -236,8 +236,8 @@ void ConfigureTests::TempStore_Click() {
 }
 
 void ConfigureTests::PermStore_Click() {
-    ApplyEditedTests(c_, *this);
-    SaveProfileFile(c_);
+    if (ApplyEditedTests(c_, *this))
+        SaveProfileFile(c_);
 }
 
 void ConfigureTests::MakePackage_Click() {

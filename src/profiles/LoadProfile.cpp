@@ -19,18 +19,6 @@ void resetSlot(TestTable& t, int slot) {
     t.at(slot, 0, MessageField) = "use your network device for TCP/IP networking";
 }
 
-std::string trimSpaces(const std::string& line) {
-    std::size_t b = line.find_first_not_of(' ');
-    if (b == std::string::npos)
-        return {};
-    std::size_t e = line.find_last_not_of(' ');
-    return line.substr(b, e - b + 1);
-}
-
-bool isHeader(const std::string& trimmed) {
-    return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
-}
-
 [[noreturn]] void failLoad(ProfileContext& c, const FileError& e) {
     c.prompt.tell(fileErrorMessage(c.s.FilePath, e));
     c.prompt.tell(msg::kIniProblem);

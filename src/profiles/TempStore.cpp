@@ -1,25 +1,50 @@
 #include "profiles/TempStore.h"
 
-#include <algorithm>
-
 namespace zelto::profiles {
 
 namespace {
 
-// The profile file holds one text per line: a line break inside a text would split it into
-// two records and shift everything after it. Paste can bring one into a box; it becomes a space.
-std::string oneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
+// What the profile file cannot hold in one of its lines: a line break splits the text into
+// two records; for a value, the empty-slot marker ends the item list and a bracketed line
+// opens a new test. Empty when the text can be stored.
+std::string unstorable(const std::string& text, bool isValue) {
+    if (text.find_first_of("\r\n") != std::string::npos)
+        return "a line break would split it into two profile lines";
+    if (!isValue)
+        return {};
+    const std::string t = trimSpaces(text);
+    if (t == kBlank)
+        return "\"Blank!\" marks an empty value and would hide the values after it";
+    if (isHeader(t))
+        return "\"" + t + "\" would be read back as the start of a new test";
+    return {};
 }
 
-// A value that is the empty-slot marker (the loader trims spaces around it) would end the
-// test's item list where it stands and hide the values after it: it counts as an empty box.
-bool isMarker(const std::string& value) {
-    const auto first = value.find_first_not_of(' ');
-    const auto last = value.find_last_not_of(' ');
-    return first != std::string::npos && value.compare(first, last - first + 1, kBlank) == 0;
+/// The first box that cannot be stored, told to the user; false when every box can be.
+bool refusesUnstorable(ProfileContext& c, ConfigureTests& screen) {
+    auto refuse = [&](const std::string& where, const std::string& text, bool isValue) {
+        const std::string what = unstorable(text, isValue);
+        if (!what.empty())
+            c.prompt.tell(where + ": " + what + ". Change it and store again; nothing was stored.");
+        return !what.empty();
+    };
+    if (refuse("Configured By", screen.ConfiguredBy.text(), false))
+        return true;
+    for (int i = 1; i <= MaxTestRow; ++i) {
+        std::string name = screen.Test[i].text();
+        if (IsBlankText(name))
+            continue;
+        const std::string test = "Test line " + std::to_string(i) + " (" + trimSpaces(name) + "), ";
+        if (refuse(test + "name", name, false) ||
+            refuse(test + "message", screen.TestMessage[i].text(), false))
+            return true;
+        for (int k = 1; k <= ConfigureTests::kValuesPerLine; ++k) {
+            const std::string& value = screen.TestValue[ConfigureTests::valueBox(i, k)].text();
+            if (refuse(test + "value box " + std::to_string(k), value, true))
+                return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -31,12 +56,14 @@ bool IsBlankText(std::string& text) {
     return true;
 }
 
-void ApplyEditedTests(ProfileContext& c, ConfigureTests& screen) {
+bool ApplyEditedTests(ProfileContext& c, ConfigureTests& screen) {
+    if (refusesUnstorable(c, screen))
+        return false;
     Session& s = c.s;
     const int slot = s.OfficeIndex;
     auto cell = [&](int row, int field) -> std::string& { return s.Table.at(slot, row, field); };
 
-    cell(0, 4) = oneLine(screen.ConfiguredBy.text());
+    cell(0, 4) = screen.ConfiguredBy.text();
     int box = 0;
     int n = 0;
     for (int i = 1; i <= MaxTestRow; ++i) {
@@ -46,14 +73,14 @@ void ApplyEditedTests(ProfileContext& c, ConfigureTests& screen) {
             continue;
         }
         ++n;
-        cell(n, 0) = std::to_string(n + 1) + ") " + oneLine(name);
-        cell(n, MessageField) = oneLine(screen.TestMessage[i].text());
+        cell(n, 0) = std::to_string(n + 1) + ") " + name;
+        cell(n, MessageField) = screen.TestMessage[i].text();
         int values = 0;
         for (int k = 1; k <= ConfigureTests::kValuesPerLine; ++k) {
             std::string value = screen.TestValue[++box].text();
-            if (IsBlankText(value) || isMarker(value))
+            if (IsBlankText(value))
                 continue;
-            cell(n, ++values) = oneLine(value);
+            cell(n, ++values) = value;
         }
         for (int f = values + 1; f <= MaxItemField; ++f)
             cell(n, f) = kBlank;
@@ -68,6 +95,7 @@ void ApplyEditedTests(ProfileContext& c, ConfigureTests& screen) {
     s.Run.PassCount = 0;
     ShowTestSetup(c, s.OfficeIndex);
     screen.unload();
+    return true;
 }
 
 }  // namespace zelto::profiles

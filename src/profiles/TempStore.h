@@ -12,6 +12,8 @@ bool IsBlankText(std::string& text);
 
 /// Copies the Configure Tests screen into the current slot (named tests with at least one
 /// value, packed and renumbered), shows the slot on the main window and closes the screen.
-void ApplyEditedTests(ProfileContext& c, ConfigureTests& screen);
+/// A box the profile file could not hold back is named to the user and nothing is stored
+/// (false).
+bool ApplyEditedTests(ProfileContext& c, ConfigureTests& screen);
 
 }  // namespace zelto::profiles

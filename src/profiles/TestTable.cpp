@@ -11,4 +11,11 @@ std::string lower(std::string text) {
     return text;
 }
 
+std::string trimSpaces(const std::string& line) {
+    const std::size_t b = line.find_first_not_of(' ');
+    if (b == std::string::npos)
+        return {};
+    return line.substr(b, line.find_last_not_of(' ') - b + 1);
+}
+
 }  // namespace zelto::profiles

@@ -37,4 +37,12 @@ inline std::string bareName(const std::string& displayName) {
 /// Lower-case copy of a text (ASCII only: keywords and test names are ASCII).
 std::string lower(std::string text);
 
+/// A profile line without its leading and trailing spaces (tabs stay), as the loader reads it.
+std::string trimSpaces(const std::string& line);
+
+/// Whether a trimmed profile line opens a test: it begins with "[" and ends with "]".
+inline bool isHeader(const std::string& trimmed) {
+    return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
+}
+
 }  // namespace zelto::profiles

@@ -173,20 +173,61 @@ TEST_F(Store, DecliningThePermanentStoreKeepsTheFileButAppliesTheEdits) {
     EXPECT_EQ(w.Test[1].caption(), "2) Only");
 }
 
-// A line break or the empty-slot marker typed into a box must not corrupt the file or hide
-// the values after it.
-TEST_F(Store, LineBreaksAndTheMarkerCannotCorruptTheProfile) {
-    edit({{"Two\nlines", "msg\r\nbreak", {"Blank!", " Blank! ", "8.8.8.8"}},
-          {"Marker", "m", {"Blank!"}}});
-    screen.ConfiguredBy.setText("Desk\r\n[Evil]");
-    ASSERT_FALSE(permStoreEnds(ui::Answer::Yes));
-    EXPECT_EQ(row(1), (std::vector<std::string>{"2) Two lines", "8.8.8.8", kBlank, kBlank, kBlank,
-                                                "msg  break"}));
-    EXPECT_EQ(cell(0, 2, 0), kBlank);
-    EXPECT_EQ(dir.read("OutofOffice.ini"),
-              "[Configured By]\r\nDesk  [Evil]\r\n[Two lines]\r\nmsg  break\r\n8.8.8.8\r\n");
-    ASSERT_FALSE(loadEnds(0));
-    EXPECT_EQ(cell(0, 1, 1), "8.8.8.8");
+// Whatever the store accepts must come back the same from the file it writes; what the file
+// cannot hold (a line break, the empty-slot marker, a value read back as a header) is refused
+// before anything changes.
+TEST_F(Store, EveryStoredBoxComesBackFromTheFileAndTheRestIsRefused) {
+    struct Case {
+        int line;  // 0: the Configured By box
+        int box;   // 0 name, 1 to 3 a value box, 4 the message
+        std::string text;
+        std::string refusedAs;  // start of the message, empty when stored
+    };
+    const std::vector<Case> cases{
+        {1, 2, "[x]", "Test line 1 (Gateway), value box 2: \"[x]\" would be read back as"},
+        {1, 3, "  [x y] ", "Test line 1 (Gateway), value box 3: \"[x y]\""},
+        {1, 1, " Blank! ", "Test line 1 (Gateway), value box 1: \"Blank!\" marks an empty"},
+        {1, 2, "a\rb", "Test line 1 (Gateway), value box 2: a line break"},
+        {1, 4, "msg\r\nbreak", "Test line 1 (Gateway), message: a line break"},
+        {1, 0, "Two\nlines", "Test line 1 (Two\nlines), name: a line break"},
+        {0, 0, "Desk\r\n[Evil]", "Configured By: a line break"},
+        {1, 2, "[x", ""},
+        {1, 2, "x]", ""},
+        {1, 2, "\t[x]", ""},
+        {1, 2, "Blank!x", ""},
+        {1, 0, "[x]", ""},
+        {1, 4, "[x]", ""},
+        {0, 0, "[Configured By]", ""},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.text);
+        prompt.messages.clear();
+        edit({{"Gateway", "gw", {"10.0.0.1", "10.0.0.2", "10.0.0.3"}}});
+        const TestTable before = session.Table;
+        const std::string file = dir.read("OutofOffice.ini");
+        ui::TextBox& box = k.line == 0  ? screen.ConfiguredBy
+                           : k.box == 0 ? screen.Test[k.line]
+                           : k.box == 4 ? screen.TestMessage[k.line]
+                                        : screen.TestValue[ConfigureTests::valueBox(k.line, k.box)];
+        box.setText(k.text);
+        ASSERT_FALSE(permStoreEnds(ui::Answer::Yes));
+        if (!k.refusedAs.empty()) {
+            ASSERT_EQ(prompt.messages.size(), 1U);
+            EXPECT_EQ(prompt.messages[0].text.rfind(k.refusedAs, 0), 0U) << prompt.messages[0].text;
+            EXPECT_TRUE(screen.window.visible());
+            EXPECT_EQ(dir.read("OutofOffice.ini"), file);
+            EXPECT_EQ(session.Table.at(0, 1, 0), before.at(0, 1, 0));
+            EXPECT_EQ(session.Table.at(0, 0, 4), before.at(0, 0, 4));
+            continue;
+        }
+        const TestTable stored = session.Table;
+        ASSERT_FALSE(loadEnds(0));
+        for (int r = 0; r <= MaxTestRow; ++r) {
+            for (int f = 0; f <= MaxItemField; ++f)
+                EXPECT_EQ(cell(0, r, f), stored.at(0, r, f)) << r << "," << f;
+        }
+        EXPECT_EQ(cell(0, 1, MessageField), stored.at(0, 1, MessageField));
+    }
 }
 
 }  // namespace
