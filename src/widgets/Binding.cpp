@@ -10,15 +10,20 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
+#include <QToolTip>
 
+#include <algorithm>
 #include <memory>
+
+#include "ui/BoxText.h"
 
 namespace zelto::widgets {
 
 namespace {
 
+// Texts from profiles and help files may be Windows-1252 rather than UTF-8.
 QString qs(const std::string& s) {
-    return QString::fromStdString(s);
+    return QString::fromStdString(ui::shownText(s));
 }
 
 // Captions come from profile files; a lone '&' must show as itself, not as a shortcut mark.
@@ -100,15 +105,41 @@ void bind(QLabel* label, ui::TextBox& model) {
 }
 
 void bind(QLineEdit* edit, ui::TextBox& model) {
-    auto sync = [edit, &model] {
+    // The box edits in the encoding its text came in, and keeps it while the user types.
+    struct State {
+        ui::TextEncoding encoding = ui::TextEncoding::Utf8;
+        bool typing = false;
+    };
+    auto state = std::make_shared<State>();
+    auto shown = [&model, state] {
+        return QString::fromStdString(ui::toUtf8(model.text(), state->encoding));
+    };
+    auto sync = [edit, &model, state, shown] {
         syncCommon(edit, model);
-        if (edit->text() != qs(model.text()))
-            edit->setText(qs(model.text()));
+        if (!state->typing)
+            state->encoding = ui::encodingOf(model.text());
+        if (edit->text() != shown())
+            edit->setText(shown());
         setTextColor(edit, model.color());
     };
     model.changed.connect(sync);
-    QObject::connect(edit, &QLineEdit::textEdited,
-                     [&model](const QString& t) { model.setText(t.toStdString()); });
+    QObject::connect(edit, &QLineEdit::textEdited, [edit, &model, state, shown](const QString& t) {
+        const std::optional<std::string> bytes = ui::fromUtf8(t.toStdString(), state->encoding);
+        if (!bytes) {
+            const QString before = shown();
+            const int cursor = edit->cursorPosition() - static_cast<int>(t.size() - before.size());
+            edit->setText(before);
+            edit->setCursorPosition(std::clamp(cursor, 0, static_cast<int>(before.size())));
+            QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())),
+                               "This text is kept in the Windows-1252 character set of its "
+                               "profile, which cannot hold that character.",
+                               edit);
+            return;
+        }
+        state->typing = true;
+        model.setText(*bytes);
+        state->typing = false;
+    });
     sync();
 }
 

@@ -3,13 +3,16 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "ui/BoxText.h"
+
 namespace zelto::widgets {
 
 ui::Answer QtPrompter::ask(const std::string& text, ui::Buttons buttons, const std::string& title) {
     QWidget* parent = parent_ != nullptr && parent_->isVisible() ? parent_.data() : nullptr;
     QMessageBox box(
         buttons == ui::Buttons::YesNo ? QMessageBox::Question : QMessageBox::Information,
-        QString::fromStdString(title), QString::fromStdString(text),
+        // Messages quote test names, which may be Windows-1252.
+        QString::fromStdString(ui::shownText(title)), QString::fromStdString(ui::shownText(text)),
         buttons == ui::Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
         parent);
     // A question asked while the wait pointer shows must still be answerable with the mouse.

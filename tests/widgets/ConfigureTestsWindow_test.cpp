@@ -1,6 +1,7 @@
 #include "widgets/ConfigureTestsWindow.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -113,6 +114,35 @@ TEST_F(ConfigureWindow, OpeningStopsARunningTestAndStoresWaitForTheRunToEnd) {
     EXPECT_TRUE(screen.PermStore.enabled());
     for (const std::string& call : probes.calls())
         EXPECT_EQ(call.find("192.0.2.1"), std::string::npos) << call;
+}
+
+// The help desk's profiles are Windows-1252: an edit keeps that encoding and the bytes of every
+// character the user did not touch, and refuses a character it cannot hold.
+TEST_F(ConfigureWindow, AWindows1252TextIsEditedAndStoredInItsOwnBytes) {
+    writeProfile("OutofOffice.ini",
+                 {"[Configured By]", "D\xe9sk", "[Caf\xe9]", "r\xe9seau \x80", "192.0.2.1"});
+    ASSERT_FALSE(startEnds());
+    c.DisplayTestSetup.click();
+    auto* message = child<QLineEdit>("TestMessage1");
+    EXPECT_EQ(message->text(), QString::fromUtf8("r\xc3\xa9seau \xe2\x82\xac"));
+    EXPECT_EQ(child<QLineEdit>("Test1")->text(), QString::fromUtf8("Caf\xc3\xa9"));
+
+    auto type = [message](const char* utf8) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8(utf8));
+        QApplication::sendEvent(message, &key);
+    };
+    message->setCursorPosition(0);
+    type("\xc3\x9c");  // U with diaeresis: 0xDC
+    EXPECT_EQ(screen.TestMessage[1].text(), "\xdcr\xe9seau \x80");
+    type("\xe4\xb8\xad");  // no such character
+    EXPECT_EQ(screen.TestMessage[1].text(), "\xdcr\xe9seau \x80");
+    EXPECT_EQ(message->text(), QString::fromUtf8("\xc3\x9cr\xc3\xa9seau \xe2\x82\xac"));
+    EXPECT_EQ(message->cursorPosition(), 1);
+
+    prompt.answers = {ui::Answer::Yes};
+    screen.PermStore.click();
+    EXPECT_EQ(dir.read("OutofOffice.ini"),
+              "[Configured By]\r\nD\xe9sk\r\n[Caf\xe9]\r\n\xdcr\xe9seau \x80\r\n192.0.2.1\r\n");
 }
 
 }  // namespace
