@@ -247,10 +247,16 @@ QWidget* MainWindow::buildAddressBar() {
     auto* label4 = new QLabel(bar);
     bind(label4, c.Label4);
     auto* ip = new QLabel(bar);
+    ip->setObjectName("current_ip");
+    // "Blank!" blinks while the PC has no address: the cross beside it must not jump.
+    QSizePolicy keepPlace = ip->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    ip->setSizePolicy(keepPlace);
     bind(ip, c.current_ip);
     auto* tick = picture(bar, ":/pictures/tick.svg");
     bindVisibility(tick, c.IP_Check);
     auto* help = pictureButton(bar, ":/pictures/cross.svg");
+    help->setObjectName("Help1_8");
     bind(help, c.Help1[8], false);
     row->addWidget(label4);
     row->addWidget(ip);

@@ -1,6 +1,12 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+
 #include <gtest/gtest.h>
 
 #include "support/MainFixture.h"
+#include "widgets/MainWindow.h"
+#include "widgets/Resources.h"
 
 // The main window's red crosses and its "User Guide" and "Network Parameters/ Help" buttons.
 namespace zelto::test {
@@ -38,6 +44,30 @@ TEST_F(Screens, CrossesChooseTheirTopicAndTheButtonsOpenTheScreens) {
     outcome.analyze = true;
     main.applyGatherOutcome(outcome);
     EXPECT_EQ(main.netParmsText().Net_Parms_Text.text(), "Plug in.\r\n");
+}
+
+// While the PC has no address "Blank!" blinks; the cross beside it stays where it is.
+TEST_F(Screens, TheBlinkingAddressKeepsItsPlace) {
+    static int argc = 1;
+    static char name[] = "main_window_screens_test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QApplication(argc, argv);  // never destroyed, as Qt needs
+    (void)app;
+    zeltoInitResources();
+    widgets::MainWindow window(main);
+    c.current_ip.setText("Blank! Press cross for help");
+    c.Help1[8].setVisible(true);
+    window.show();
+    QApplication::processEvents();
+    auto* cross = window.findChild<QAbstractButton*>("Help1_8");
+    ASSERT_NE(cross, nullptr);
+    const int x = cross->mapTo(&window, QPoint()).x();
+    for (bool shown : {false, true, false}) {
+        c.current_ip.setVisible(shown);
+        QApplication::processEvents();
+        EXPECT_EQ(window.findChild<QLabel*>("current_ip")->isVisible(), shown);
+        EXPECT_EQ(cross->mapTo(&window, QPoint()).x(), x);
+    }
 }
 
 }  // namespace
