@@ -64,6 +64,33 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
+// Double-clicked in a file manager, the script's input is /dev/null and its questions would
+// go unseen and unanswered: it starts itself again in a terminal window. Answers piped or
+// redirected in (a script, `yes n | ...`) are not a reason to open one.
+std::string reopenInTerminal() {
+    return "if [ ! -t 0 ] && [ -c /dev/stdin ] && [ -z \"$ZELTO_REMOVE_REOPENED\" ]; then\n"
+           "  ZELTO_REMOVE_REOPENED=1; export ZELTO_REMOVE_REOPENED\n"
+           "  case \"$0\" in /*) self=\"$0\" ;; *) self=\"$PWD/$0\" ;; esac\n"
+           "  for term in x-terminal-emulator gnome-terminal konsole xfce4-terminal "
+           "mate-terminal xterm; do\n"
+           "    command -v \"$term\" >/dev/null 2>&1 || continue\n"
+           "    case \"$term\" in\n"
+           "      gnome-terminal) exec \"$term\" -- /bin/sh \"$self\" ;;\n"
+           "      xfce4-terminal|mate-terminal) exec \"$term\" -x /bin/sh \"$self\" ;;\n"
+           "      *) exec \"$term\" -e /bin/sh \"$self\" ;;\n"
+           "    esac\n"
+           "  done\n"
+           "  text=\"Zelto_remove.sh needs a terminal for its questions and none was found. "
+           "Open a terminal and type: sh '$self'\"\n"
+           "  notify-send Zelto \"$text\" 2>/dev/null ||\n"
+           "    gdbus call --session --dest org.freedesktop.Notifications "
+           "--object-path /org/freedesktop/Notifications "
+           "--method org.freedesktop.Notifications.Notify Zelto 0 '' Zelto \"$text\" '[]' '{}' "
+           "0 >/dev/null 2>&1\n"
+           "  exit 1\n"
+           "fi\n";
+}
+
 }  // namespace
 
 std::string withoutTrailingSlash(std::string path) {
@@ -93,7 +120,7 @@ std::string removalScript(const std::string& installDir, const std::string& laun
     const std::string dir = shellQuote(withoutTrailingSlash(installDir));
     const std::string link = shellQuote(launcher);
     // Line endings are LF only: a CR would become part of every command and path.
-    return "#!/bin/sh\n"
+    return "#!/bin/sh\n" + reopenInTerminal() +
            "echo 'Delete the following folder and its files:'\n"
            "printf '%s, Are you sure (Y/N)? ' " +
            dir +

@@ -45,4 +45,10 @@ std::optional<std::vector<Record>> FindRecords(std::string_view package, std::si
     return records;
 }
 
+std::optional<std::vector<Record>> FindPackageRecords(std::string_view package) {
+    if (auto records = FindRecords(package, kFileNames.size()))
+        return records;
+    return FindRecords(package, kOlderRecordCount);
+}
+
 }  // namespace zelto::package

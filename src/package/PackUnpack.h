@@ -10,9 +10,12 @@
 
 namespace zelto::package {
 
-/// The packed files in record order: the program first, then its support files.
-inline constexpr std::array<const char*, 5> kFileNames{"zelto", "InOffice.ini", "OutofOffice.ini",
-                                                       "UserGuide.txt", "Help.txt"};
+/// The packed files in record order: the program first, then its support files and the
+/// command-line checker.
+inline constexpr std::array<const char*, 6> kFileNames{
+    "zelto", "InOffice.ini", "OutofOffice.ini", "UserGuide.txt", "Help.txt", "zelto-cli"};
+/// Packages built before the command-line checker was packed end with Help.txt.
+inline constexpr std::size_t kOlderRecordCount = 5;
 /// The package's own file name.
 inline constexpr const char* kSetupName = "Setup.run";
 /// The longest record a trailer can describe: trailer 255, 255, 254.
@@ -40,5 +43,9 @@ struct Record {
 /// Nothing when the trailers do not describe exactly the whole package: a record reaching
 /// before the start, or bytes left in front of the first record.
 std::optional<std::vector<Record>> FindRecords(std::string_view package, std::size_t count);
+
+/// The records of a package of either size, kFileNames.size() or kOlderRecordCount of them.
+/// The trailers decide: they describe the whole package for exactly one of the two counts.
+std::optional<std::vector<Record>> FindPackageRecords(std::string_view package);
 
 }  // namespace zelto::package

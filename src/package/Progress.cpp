@@ -128,9 +128,8 @@ void Progress::fail(const FileError& error) {
     end_.end(1);
 }
 
-void Progress::AcceptAgreement_Click() {
+void Progress::showUnpackScreen() {
     const std::string& dir = places_.installDir;
-    unpacking_ = true;
     Agreement.setVisible(false);
     AcceptAgreement.setVisible(false);
     DeclineAgreement.setVisible(false);
@@ -146,7 +145,9 @@ void Progress::AcceptAgreement_Click() {
     for (std::size_t r = kFileNames.size(); r-- > 0;)
         setFileLine(r, "Not Unpacked ", ui::kRed);
     paint();
+}
 
+std::string Progress::readPackage(std::vector<Record>& records) {
     // The whole package is read and checked before anything is created or replaced: a cut
     // download or a damaged copy must not leave a half-installed program over a working one.
     FilePath = places_.package;
@@ -154,11 +155,18 @@ void Progress::AcceptAgreement_Click() {
         places_.package, kFileNames.size() * (kMaxRecordLength + kTrailerSize), calls_);
     if (read.error)
         fail(*read.error);
-    const std::string& package = read.bytes;
-    std::optional<std::vector<Record>> records = FindRecords(package, kFileNames.size());
-    if (!records)
+    std::optional<std::vector<Record>> found = FindPackageRecords(read.bytes);
+    if (!found)
         fail({EBADMSG, "The package at the end of this file is damaged or incomplete"});
+    records = std::move(*found);
+    // An older package has no command-line checker: its line would only ever stay red.
+    for (std::size_t r = records.size(); r < kFileNames.size(); ++r)
+        FileNam[r + 1].setVisible(false);
+    return std::move(read.bytes);
+}
 
+void Progress::prepareFolder() {
+    const std::string& dir = places_.installDir;
     ui::Label& folderLine = FileNam[kFolderLine];
     if (isFolder(dir)) {
         folderLine.setText(dir + " already exists.  ");
@@ -174,54 +182,71 @@ void Progress::AcceptAgreement_Click() {
         folderLine.setText("Creating Folder.  " + dir);
         paint();
     }
-
     folderLine.append(".       zelto and support files will be copied to " + dir);
     paint();
+}
+
+void Progress::unpackFiles(const std::string& package, const std::vector<Record>& records) {
+    const std::string& dir = places_.installDir;
     prompt_.setBusy(true);
-    for (std::size_t r = kFileNames.size(); r-- > 0;) {
+    for (std::size_t r = records.size(); r-- > 0;) {
         const std::string name = kFileNames[r];
         FilePath = dir + name;
-        bool write = true;
         if (exists(FilePath) && (name == "InOffice.ini" || name == "OutofOffice.ini")) {
             // The question comes with the hourglass showing; the prompter keeps it answerable.
             if (prompt_.ask("Do you want to keep your current " + name, ui::Buttons::YesNo, "Go") ==
                 ui::Answer::Yes)
-                write = false;
+                continue;
         }
-        if (!write)
-            continue;
         setFileLine(r, "Unpacking ", kOrange);
         paint();
-        const Record& rec = (*records)[r];
+        const Record& rec = records[r];
         // Each file replaces the old one in a single rename, so a full disk leaves the old
-        // file whole instead of a cut one.
+        // file whole instead of a cut one. Both programs are executables.
+        const bool program = name == kFileNames.front() || name == kFileNames.back();
         if (auto e = replaceFile(FilePath, std::string_view(package).substr(rec.offset, rec.length),
-                                 r == 0 ? 0755 : 0644, calls_))
+                                 program ? 0755 : 0644, calls_))
             fail(*e);
         setFileLine(r, "Unpacked ", ui::kGreen);
         paint();
     }
     prompt_.setBusy(false);
+}
 
-    folderLine.setText(
-        "The program zelto, the profiles InOffice.ini and OutofOffice.ini, the "
-        "help file Help.txt and the user guide UserGuide.txt were unpacked to " +
-        dir);
-    folderLine.setColor(ui::kGreen);
-    paint();
-
+void Progress::writeDesktopFiles() {
     FilePath = places_.desktopDir;
     if (auto e = makeFolders(places_.desktopDir, calls_))
         fail(*e);
     const std::string launcher = places_.desktopDir + "/" + kLauncherName;
     FilePath = launcher;
     // Desktops start only launchers marked executable.
-    if (auto e = replaceFile(launcher, launcherText(dir + kFileNames[0]), 0755, calls_))
+    if (auto e =
+            replaceFile(launcher, launcherText(places_.installDir + kFileNames[0]), 0755, calls_))
         fail(*e);
     FilePath = places_.desktopDir + "/" + kRemovalScriptName;
-    if (auto e = replaceFile(FilePath, removalScript(dir, launcher), 0755, calls_))
+    if (auto e = replaceFile(FilePath, removalScript(places_.installDir, launcher), 0755, calls_))
         fail(*e);
+}
 
+void Progress::AcceptAgreement_Click() {
+    unpacking_ = true;
+    showUnpackScreen();
+    std::vector<Record> records;
+    const std::string package = readPackage(records);
+    prepareFolder();
+    unpackFiles(package, records);
+
+    const bool withCli = records.size() == kFileNames.size();
+    ui::Label& folderLine = FileNam[kFolderLine];
+    folderLine.setText(std::string("The program zelto, ") +
+                       (withCli ? "the command-line checker zelto-cli, " : "") +
+                       "the profiles InOffice.ini and OutofOffice.ini, the help file Help.txt "
+                       "and the user guide UserGuide.txt were unpacked to " +
+                       places_.installDir);
+    folderLine.setColor(ui::kGreen);
+    paint();
+
+    writeDesktopFiles();
     unpacking_ = false;
     btnCloseScreen.setVisible(true);
     paint();

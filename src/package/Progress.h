@@ -3,8 +3,10 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "help/ScreenWindow.h"
+#include "package/PackUnpack.h"
 #include "profiles/TextFile.h"
 #include "system/linux/SystemCalls.h"
 #include "ui/Controls.h"
@@ -17,14 +19,14 @@ inline constexpr const char* kAgreementHeadline = "Accept or Decline the Zelto A
 inline constexpr const char* kDeclinedText =
     "No files installed.  Setup.run will end when you press OK";
 inline constexpr const char* kUnpackProblemText =
-    "Problem unpacking a file: zelto, InOffice.ini, OutofOffice.ini, UserGuide.txt or "
-    "Help.txt.  Progam will end";
+    "Problem unpacking a file: zelto, InOffice.ini, OutofOffice.ini, UserGuide.txt, Help.txt "
+    "or zelto-cli.  Progam will end";
 inline constexpr ui::Color kOrange = 0x0080FF;
 
 /// Where the installer reads its package and what it writes to.
 struct InstallPlaces {
-    /// The package: the installer's own file.
-    std::string package = "/proc/self/exe";
+    /// The package: the installer's own file, by the name the user started it under.
+    std::string package;
     /// The folder the program is installed to, with a trailing '/'.
     std::string installDir;
     /// The user's desktop folder, for the launcher and the removal script.
@@ -35,7 +37,7 @@ struct InstallPlaces {
 /// it is unpacked, then the launcher and the removal script on the desktop.
 class Progress {
   public:
-    /// FileNam: 0 the headline, 1 to 5 the packed files in record order, 8 the folder line.
+    /// FileNam: 0 the headline, 1 to 6 the packed files in record order, 8 the folder line.
     static constexpr int kFolderLine = 8;
 
     Progress(InstallPlaces places, ui::Prompter& prompt, ui::ProgramEnd& end,
@@ -72,6 +74,13 @@ class Progress {
     void setFileLine(std::size_t record, const char* state, ui::Color color);
     void paint();
     [[noreturn]] void fail(const profiles::FileError& error);
+
+    // The steps of accepting, in order.
+    void showUnpackScreen();
+    std::string readPackage(std::vector<Record>& records);
+    void prepareFolder();
+    void unpackFiles(const std::string& package, const std::vector<Record>& records);
+    void writeDesktopFiles();
 
     InstallPlaces places_;
     ui::Prompter& prompt_;

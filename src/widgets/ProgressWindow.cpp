@@ -15,7 +15,7 @@ namespace zelto::widgets {
 namespace {
 
 // The file lines as the screen places them: left column top to bottom, then the right one.
-constexpr int kLeftColumn[] = {5, 4, 3};
+constexpr int kLeftColumn[] = {6, 5, 4, 3};
 constexpr int kRightColumn[] = {2, 1};
 
 QLabel* boldLabel(QWidget* parent, const char* name) {

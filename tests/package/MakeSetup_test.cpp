@@ -32,7 +32,11 @@ class MakeSetupTest : public ::testing::Test {
         files = {
             "\x7f"
             "ELF\x02\x01 the program\r\n",
-            "In Office\r\n", "", std::string(256, 'u'), "[DNS]\r\nhelp\r\n"};
+            "In Office\r\n",
+            "",
+            std::string(256, 'u'),
+            "[DNS]\r\nhelp\r\n",
+            "cli"};
         for (std::size_t i = 0; i < kFileNames.size(); ++i)
             dir.write(kFileNames[i], files[i]);
     }
@@ -85,7 +89,8 @@ TEST_F(MakeSetupTest, WritesEachFileFollowedByItsTrailerAndSaysWhereThePackageIs
 TEST_F(MakeSetupTest, TheProgramRecordIsTheRunningExecutableWhateverItsName) {
     const std::string running = dir.write("Zelto-running", "running program");
     ASSERT_TRUE(MakeSetup(session, running, prompt, calls));
-    std::optional<std::vector<Record>> records = FindRecords(dir.read("Setup.run"), 5);
+    std::optional<std::vector<Record>> records =
+        FindRecords(dir.read("Setup.run"), kFileNames.size());
     ASSERT_TRUE(records.has_value());
     EXPECT_EQ(dir.read("Setup.run").substr(0, (*records)[0].length), "running program");
 }
@@ -98,9 +103,9 @@ TEST_F(MakeSetupTest, BuildingAgainReplacesThePackageAndNeverAppends) {
     for (std::size_t i = 0; i < files.size(); ++i)
         total += i == 1 ? 7 : files[i].size();
     const std::string package = dir.read("Setup.run");
-    EXPECT_EQ(package.size(), total + 5 * kTrailerSize);
+    EXPECT_EQ(package.size(), total + kFileNames.size() * kTrailerSize);
     EXPECT_NE(package.find("changed"), std::string::npos);
-    EXPECT_EQ(folderNames().size(), 6U) << "no temporary file is left";
+    EXPECT_EQ(folderNames().size(), 7U) << "no temporary file is left";
 }
 
 TEST_F(MakeSetupTest, AMissingFileGivesTheTwoMessagesAndLeavesNoPackage) {
@@ -115,8 +120,8 @@ TEST_F(MakeSetupTest, AMissingFileGivesTheTwoMessagesAndLeavesNoPackage) {
     EXPECT_EQ(session.FilePath, dir.path() + "UserGuide.txt");
     EXPECT_EQ(prompt.busyChanges, (std::vector<bool>{true, false}))
         << "the normal pointer is back before the messages";
-    EXPECT_EQ(folderNames(),
-              (std::vector<std::string>{"Help.txt", "InOffice.ini", "OutofOffice.ini", "zelto"}));
+    EXPECT_EQ(folderNames(), (std::vector<std::string>{"Help.txt", "InOffice.ini",
+                                                       "OutofOffice.ini", "zelto", "zelto-cli"}));
 }
 
 TEST_F(MakeSetupTest, AFullDiskOrAFailedRenameLeavesNoPackageAndNoTemporary) {
@@ -139,7 +144,7 @@ TEST_F(MakeSetupTest, AFullDiskOrAFailedRenameLeavesNoPackageAndNoTemporary) {
         calls.renameErrno = c.renameErrno;
         EXPECT_FALSE(make()) << c.what;
         EXPECT_EQ(texts(), expectedFailure(c.filePath, c.err)) << c.what;
-        EXPECT_EQ(folderNames().size(), 5U) << c.what;
+        EXPECT_EQ(folderNames().size(), 6U) << c.what;
         EXPECT_FALSE(dir.exists("Setup.run")) << c.what;
     }
 }

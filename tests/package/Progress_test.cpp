@@ -105,7 +105,12 @@ class Installer : public ::testing::Test {
     const std::vector<std::string> files{
         "\x7f"
         "ELF program bytes",
-        "[In]\r\n", "[Out]\r\n", "[Guide]\r\n", "[Help]\r\n"};
+        "[In]\r\n",
+        "[Out]\r\n",
+        "[Guide]\r\n",
+        "[Help]\r\n",
+        "\x7f"
+        "ELF cli bytes"};
     ui::ScriptedPrompter prompt;
     ui::ThrowingProgramEnd end;
     test::FailingCalls calls;
@@ -150,13 +155,14 @@ TEST_F(Installer, AFreshInstallUnpacksEveryFileLastFirstAndPutsTheLauncherAndScr
         EXPECT_EQ(p.FileNam[r + 1].color(), ui::kGreen);
     }
     EXPECT_EQ(modeOf(places.installDir + "zelto"), 0755U);
+    EXPECT_EQ(modeOf(places.installDir + "zelto-cli"), 0755U);
     EXPECT_EQ(modeOf(places.installDir + "Help.txt"), 0644U);
     EXPECT_EQ(namesIn(places.installDir).size(), kFileNames.size()) << "no temporary is left";
 
     // Red first, then each file orange and green in turn, from the last record to the first.
-    const std::vector<std::string> expectedPaints{"RRRRR", "RRRRR", "RRRRR", "RRRRO", "RRRRG",
-                                                  "RRROG", "RRRGG", "RROGG", "RRGGG", "ROGGG",
-                                                  "RGGGG", "OGGGG", "GGGGG", "GGGGG", "GGGGG"};
+    const std::vector<std::string> expectedPaints{
+        "RRRRRR", "RRRRRR", "RRRRRR", "RRRRRO", "RRRRRG", "RRRROG", "RRRRGG", "RRROGG", "RRRGGG",
+        "RROGGG", "RRGGGG", "ROGGGG", "RGGGGG", "OGGGGG", "GGGGGG", "GGGGGG", "GGGGGG"};
     EXPECT_EQ(paints, expectedPaints);
 
     const ui::Label& folder = p.FileNam[Progress::kFolderLine];
@@ -172,6 +178,18 @@ TEST_F(Installer, AFreshInstallUnpacksEveryFileLastFirstAndPutsTheLauncherAndScr
     EXPECT_EQ(slurp(desktop("Zelto_remove.sh")),
               removalScript(places.installDir, desktop("Zelto.desktop")));
     EXPECT_EQ(modeOf(desktop("Zelto_remove.sh")), 0755U);
+}
+
+TEST_F(Installer, AnOlderPackageWithoutTheCommandLineCheckerStillInstalls) {
+    tmp.write("Setup.run", pack({files.begin(), files.end() - 1}));
+    Progress& p = start();
+    EXPECT_EQ(accept(), -1);
+    EXPECT_TRUE(prompt.messages.empty());
+    for (std::size_t r = 0; r + 1 < kFileNames.size(); ++r)
+        EXPECT_EQ(installed(r), files[r]) << kFileNames[r];
+    EXPECT_FALSE(fs::exists(places.installDir + "zelto-cli"));
+    EXPECT_FALSE(p.FileNam[6].visible());
+    EXPECT_TRUE(p.btnCloseScreen.visible());
 }
 
 TEST_F(Installer, TheFolderLineTellsWhetherTheFolderWasMadeBeforeTheFilesAreCopied) {
@@ -211,7 +229,7 @@ TEST_F(Installer, OverAnInstallationItAsksFirstAndKeepsTheProfilesTheUserKeeps) 
     EXPECT_EQ(installed(2), "old OutofOffice.ini");
     EXPECT_EQ(p.FileNam[3].text(), "Not Unpacked " + dir + "OutofOffice.ini");
     EXPECT_EQ(p.FileNam[3].color(), ui::kRed);
-    for (std::size_t r : {0U, 1U, 3U, 4U}) {
+    for (std::size_t r : {0U, 1U, 3U, 4U, 5U}) {
         EXPECT_EQ(installed(r), files[r]) << kFileNames[r];
         EXPECT_EQ(p.FileNam[r + 1].color(), ui::kGreen);
     }
@@ -267,8 +285,8 @@ TEST_F(Installer, AWriteThatFailsEndsWithTheTwoMessagesKeepingWhatWasWritten) {
     fs::create_directories(places.installDir);
     tmp.write("it's my $home/Zelto/InOffice.ini", "old in");
     prompt.answers = {Answer::Yes, Answer::No};
-    // Help.txt, UserGuide.txt and OutofOffice.ini fit; InOffice.ini does not.
-    calls.writeBudget = files[4].size() + files[3].size() + files[2].size() + 2;
+    // zelto-cli, Help.txt, UserGuide.txt and OutofOffice.ini fit; InOffice.ini does not.
+    calls.writeBudget = files[5].size() + files[4].size() + files[3].size() + files[2].size() + 2;
     start();
     EXPECT_EQ(accept(), 1);
     const std::string dir = places.installDir;
@@ -281,14 +299,14 @@ TEST_F(Installer, AWriteThatFailsEndsWithTheTwoMessagesKeepingWhatWasWritten) {
     EXPECT_EQ(installed(2), files[2]);
     EXPECT_EQ(installed(1), "old in") << "the old file stays whole";
     EXPECT_EQ(namesIn(dir), (std::vector<std::string>{"Help.txt", "InOffice.ini", "OutofOffice.ini",
-                                                      "UserGuide.txt"}));
+                                                      "UserGuide.txt", "zelto-cli"}));
 }
 
 TEST_F(Installer, ClosingTheWindowEndsTheInstallerOnlyWhenItIsNotWriting) {
     Progress& p = start();
     bool triedDuringUnpack = false;
     p.repaint = [&] {
-        if (triedDuringUnpack || !p.FileNam[5].text().starts_with("Unpacking"))
+        if (triedDuringUnpack || !p.FileNam[6].text().starts_with("Unpacking"))
             return;
         triedDuringUnpack = true;
         p.Form_Unload();  // must return: the unpacking goes on
@@ -297,6 +315,13 @@ TEST_F(Installer, ClosingTheWindowEndsTheInstallerOnlyWhenItIsNotWriting) {
     EXPECT_TRUE(triedDuringUnpack);
     EXPECT_EQ(installed(0), files[0]);
     EXPECT_THROW(p.Form_Unload(), ui::ProgramEnded);
+}
+
+std::string shellWord(const std::string& s) {
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
 }
 
 // The removal script is run by /bin/sh with answers on its input.
@@ -323,6 +348,38 @@ TEST_F(Installer, TheRemovalScriptRemovesWhatWasInstalledAfterAskingAndNothingEl
     EXPECT_EQ(namesIn(home), (std::vector<std::string>{"Desktop", "ZeltoOther.txt"}));
     EXPECT_EQ(namesIn(places.desktopDir),
               (std::vector<std::string>{"Other.desktop", "Zelto_remove.sh"}));
+}
+
+TEST_F(Installer, TheRemovalScriptStartedWithoutATerminalReopensInOneOrSaysItNeedsOne) {
+    start();
+    ASSERT_EQ(accept(), -1);
+    const std::string script = desktop("Zelto_remove.sh");
+    // What a file manager gives a double-clicked script: no terminal, input from /dev/null.
+    struct Case {
+        const char* tool;
+        int status;
+        std::string recorded;
+    };
+    const std::vector<Case> cases{
+        {"x-terminal-emulator", 0, "-e /bin/sh " + script + "\n"},
+        {"notify-send", 1,
+         "Zelto Zelto_remove.sh needs a terminal for its questions and none was found. Open a "
+         "terminal and type: sh '" +
+             script + "'\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string bin = tmp.path() + c.tool + "-bin/";
+        fs::create_directories(bin);
+        tmp.write(std::string(c.tool) + "-bin/" + c.tool,
+                  "#!/bin/sh\necho \"$@\" > '" + bin + "args'\n");
+        fs::permissions(bin + c.tool, fs::perms::owner_all);
+        const std::string command =
+            "PATH='" + bin + "' /bin/sh " + shellWord(script) + " </dev/null >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.tool;
+        EXPECT_EQ(slurp(bin + "args"), c.recorded) << c.tool;
+        EXPECT_TRUE(fs::exists(places.installDir + "zelto")) << c.tool;
+    }
 }
 
 TEST(Launcher, StartsTheInstalledProgramEvenFromAFolderWithAwkwardCharacters) {

@@ -28,7 +28,7 @@ QApplication& app() {
 
 std::string pack() {
     std::string out;
-    for (const char* f : {"program", "in", "out", "guide", "help"}) {
+    for (const char* f : {"program", "in", "out", "guide", "help", "cli"}) {
         out += f;
         package::Trailer t = *package::WriteLengthTrailer(static_cast<std::uint32_t>(strlen(f)));
         out.append(t.begin(), t.end());
@@ -69,7 +69,7 @@ TEST_F(ProgressScreen, ShowsTheAgreementAndAcceptingInstallsWithColouredFileLine
     EXPECT_EQ(accept->text(), "I Accept the Agreement");
     EXPECT_EQ(find<QPushButton>("DeclineAgreement")->text(), "I Do Not Accept the Agreement");
     EXPECT_FALSE(find<QPushButton>("btnCloseScreen")->isVisible());
-    for (int i = 1; i <= 5; ++i)
+    for (int i = 1; i <= 6; ++i)
         EXPECT_FALSE(window->fileLine(i)->isVisible()) << i;
 
     QTest::mouseClick(accept, Qt::LeftButton);
@@ -80,14 +80,15 @@ TEST_F(ProgressScreen, ShowsTheAgreementAndAcceptingInstallsWithColouredFileLine
     EXPECT_TRUE(close->isVisible());
     EXPECT_EQ(close->text(), "Exit Install");
     const QColor green = toQColor(ui::kGreen, window.get());
-    for (int i = 1; i <= 5; ++i) {
+    for (int i = 1; i <= 6; ++i) {
         QLabel* line = window->fileLine(i);
         EXPECT_TRUE(line->isVisible()) << i;
         EXPECT_EQ(line->text().toStdString(),
                   "Unpacked " + places.installDir + package::kFileNames[i - 1]);
         EXPECT_EQ(line->palette().color(QPalette::WindowText), green) << i;
     }
-    // Help.txt heads the left column, zelto closes the right one.
+    // zelto-cli heads the left column, zelto closes the right one.
+    EXPECT_LT(window->fileLine(6)->y(), window->fileLine(5)->y());
     EXPECT_LT(window->fileLine(5)->y(), window->fileLine(3)->y());
     EXPECT_LT(window->fileLine(5)->x(), window->fileLine(2)->x());
     EXPECT_TRUE(find<QLabel>("FileNam8")->isVisible());
