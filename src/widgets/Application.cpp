@@ -1,9 +1,7 @@
 #include "widgets/Application.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QIcon>
-#include <QStandardPaths>
 
 #include <memory>
 
@@ -14,6 +12,7 @@
 #include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/Startup.h"
 #include "shell/FrmMain.h"
+#include "shell/InstallPlaces.h"
 #include "shell/QtEventPump.h"
 #include "shell/SettingsStore.h"
 #include "shell/TrayHostSlot.h"
@@ -50,11 +49,8 @@ int runDesktop(int argc, char** argv) {
     std::unique_ptr<package::Progress> progress;
     std::unique_ptr<ProgressWindow> progressWindow;
     auto installer = [&] {
-        package::InstallPlaces places;
-        places.installDir = QDir::homePath().toStdString() + "/Zelto/";
-        places.desktopDir =
-            QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString();
-        progress = std::make_unique<package::Progress>(places, prompter, end, fileCalls);
+        progress = std::make_unique<package::Progress>(shell::installPlaces(exe), prompter, end,
+                                                       fileCalls);
         progress->window.onLoad = [&] {
             progressWindow = std::make_unique<ProgressWindow>(*progress);
             prompter.setParent(progressWindow.get());
