@@ -9,6 +9,7 @@
 #include "package/Progress.h"
 #include "profiles/Startup.h"
 #include "shell/InstallPlaces.h"
+#include "system/linux/SystemCalls.h"
 #include "ui/TerminalPrompter.h"
 
 namespace zelto::shell {
@@ -54,7 +55,7 @@ std::optional<int> runTerminalSetup(const std::string& exePath, std::istream& in
                                     std::ostream& out) {
     ui::TerminalPrompter prompt(in, out, ::isatty(STDIN_FILENO) == 0);
     ui::ThrowingProgramEnd end;
-    package::FileCalls calls;
+    system::SystemCalls& calls = system::realSystemCalls();
     std::unique_ptr<package::Progress> progress;
     std::unique_ptr<TerminalScreen> screen;
     try {
