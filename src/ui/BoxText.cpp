@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "system/Utf8.h"
+
 namespace zelto::ui {
 
 namespace {
@@ -33,34 +35,14 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 /// Decodes one character at `i` and moves past it; nothing when the bytes there are not UTF-8.
 std::optional<char32_t> nextUtf8(std::string_view s, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(s[k]); };
-    const std::uint8_t lead = byte(i);
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    }
-    int extra = 0;
-    char32_t cp = 0;
-    char32_t least = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1, cp = lead & 0x1F, least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, cp = lead & 0x0F, least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, cp = lead & 0x07, least = 0x10000;
-    } else {
+    const std::size_t length = system::utf8::sequenceLength(s.substr(i));
+    if (length == 0)
         return std::nullopt;
-    }
-    if (s.size() - i <= static_cast<std::size_t>(extra))
-        return std::nullopt;
-    for (int k = 1; k <= extra; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return std::nullopt;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return std::nullopt;
-    i += extra + 1;
+    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(s[i + k]); };
+    char32_t cp = length == 1 ? byte(0) : byte(0) & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k)
+        cp = (cp << 6) | (byte(k) & 0x3F);
+    i += length;
     return cp;
 }
 
@@ -79,8 +61,10 @@ std::optional<char> toWindows1252(char32_t cp) {
 
 bool isValidUtf8(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
-        if (!nextUtf8(bytes, i))
+        const std::size_t length = system::utf8::sequenceLength(bytes.substr(i));
+        if (length == 0)
             return false;
+        i += length;
     }
     return true;
 }

@@ -11,7 +11,7 @@ namespace zelto::ui {
 /// edit never changes the bytes of a character the user did not touch.
 enum class TextEncoding { Utf8, Windows1252 };
 
-/// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+/// Strict UTF-8 (system/Utf8.h): no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUtf8(std::string_view bytes);
 
 /// UTF-8 when the bytes are valid UTF-8, else Windows-1252.
