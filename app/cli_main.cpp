@@ -1,5 +1,5 @@
-#include "shell/Cli.h"
+#include "cli/Cli.h"
 
 int main(int argc, char** argv) {
-    return zelto::shell::runCli(argc, argv);
+    return zelto::cli::runCli(argc, argv);
 }

@@ -5,10 +5,10 @@
 #include <functional>
 #include <string>
 
-#include "help/ScreenWindow.h"
 #include "profiles/Session.h"
 #include "ui/Controls.h"
 #include "ui/Prompter.h"
+#include "ui/ScreenWindow.h"
 
 namespace zelto::help {
 
@@ -36,7 +36,7 @@ class User_Guide {
     User_Guide(const User_Guide&) = delete;
     User_Guide& operator=(const User_Guide&) = delete;
 
-    ScreenWindow window{"User Guide"};
+    ui::ScreenWindow window{"User Guide"};
     ui::TextBox User_Guide_Text;
     std::array<ui::Button, 7> GuideText{ui::Button{"Installation"},
                                         ui::Button{"Purpose"},

@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
-#include "help/ScreenWindow.h"
 #include "netparams/GetNetParams.h"
 #include "netparams/NetParamsGatherer.h"
 #include "profiles/Session.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/Prompter.h"
+#include "ui/ScreenWindow.h"
 
 namespace zelto::netparams {
 
@@ -35,7 +35,7 @@ class NetParmsText {
     NetParmsText(const NetParmsText&) = delete;
     NetParmsText& operator=(const NetParmsText&) = delete;
 
-    help::ScreenWindow window{"Network Parameters"};
+    ui::ScreenWindow window{"Network Parameters"};
     ui::Label ScreenTitle;
     ui::TextBox Net_Parms_Text;
     ui::Button AllWExplain{"All Network Parameters + Explanation"};

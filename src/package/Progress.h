@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "help/ScreenWindow.h"
 #include "package/PackUnpack.h"
 #include "profiles/TextFile.h"
 #include "system/linux/SystemCalls.h"
 #include "ui/Controls.h"
 #include "ui/ProgramEnd.h"
 #include "ui/Prompter.h"
+#include "ui/ScreenWindow.h"
 
 namespace zelto::package {
 
@@ -45,7 +45,7 @@ class Progress {
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
-    help::ScreenWindow window{"Unpack Zelto Files from Setup.run"};
+    ui::ScreenWindow window{"Unpack Zelto Files from Setup.run"};
     std::array<ui::Label, 9> FileNam;
     ui::TextBox Agreement;
     ui::Button AcceptAgreement{"I Accept the Agreement"};

@@ -62,11 +62,7 @@ void ConfigureTests::wireHandlers() {
 }
 
 void ConfigureTests::open() {
-    if (!loaded_) {
-        loaded_ = true;
-        if (onLoad)
-            onLoad();
-    }
+    window.load();
     const Session& s = c_.s;
     const int slot = s.OfficeIndex;
     ConfiguredBy.setText(s.Table.at(slot, 0, 4));
@@ -85,13 +81,11 @@ void ConfigureTests::open() {
     }
     // A fresh screen has no line selected.
     Option1.select(0);
-    window.setState(ui::WindowState::Normal);
-    window.setVisible(true);
-    raised.notify();
+    window.show();
 }
 
 void ConfigureTests::unload() {
-    window.setVisible(false);
+    window.unload();
 }
 
 int ConfigureTests::selectedLine(const char* missing) {

@@ -7,7 +7,7 @@
 
 #include "profiles/ProfileContext.h"
 #include "ui/Controls.h"
-#include "ui/Signal.h"
+#include "ui/ScreenWindow.h"
 
 namespace zelto::profiles {
 
@@ -24,7 +24,9 @@ class ConfigureTests {
     ConfigureTests(const ConfigureTests&) = delete;
     ConfigureTests& operator=(const ConfigureTests&) = delete;
 
-    ui::Window window;
+    /// Created on first opening (its `onLoad` makes the desktop's widget); `raised` fires when
+    /// it is opened again while shown, so the desktop brings it forward.
+    ui::ScreenWindow window;
     /// Option1(1 to 7); index 0 means no line is selected.
     ui::OptionGroup Option1{{"", "", "", "", "", "", "", ""}};
     /// Test(1 to 7) and TestMessage(1 to 7); index 0 is unused.
@@ -51,9 +53,6 @@ class ConfigureTests {
     ui::Button PermStore{"Permanently Store All"};
     ui::Button MakePackage{"Make Setup.run for deployment"};
 
-    /// Fires when the screen is opened again while shown, so the desktop brings it forward.
-    ui::Signal raised;
-
     /// Loads the screen from the current profile slot and shows it (not modal).
     void open();
     /// Hides the screen; edits not stored are dropped at the next opening.
@@ -75,8 +74,6 @@ class ConfigureTests {
 
     /// Builds the deployment package; set by whoever owns the package builder.
     std::function<void()> onMakePackage;
-    /// Runs before the first opening (the desktop makes the screen's widget).
-    std::function<void()> onLoad;
 
   private:
     /// The selected line, or 0 after telling the user to select one with `missing`.
@@ -88,7 +85,6 @@ class ConfigureTests {
     void wireHandlers();
 
     ProfileContext& c_;
-    bool loaded_ = false;
 };
 
 }  // namespace zelto::profiles

@@ -95,7 +95,7 @@ int runDesktop(int argc, char** argv) {
         netParmsWindow = std::make_unique<NetParmsWindow>(model.netParmsText());
     };
     std::unique_ptr<ConfigureTestsWindow> configureWindow;
-    model.configureTests().onLoad = [&] {
+    model.configureTests().window.onLoad = [&] {
         configureWindow = std::make_unique<ConfigureTestsWindow>(model.configureTests());
     };
     model.netParmsText().listInterfaces = [&netParams] {

@@ -175,7 +175,7 @@ QWidget* ConfigureTestsWindow::buildActions() {
 
 void ConfigureTestsWindow::bindWindow() {
     bind(this, m_.window);
-    m_.raised.connect([this] {
+    m_.window.raised.connect([this] {
         raise();
         activateWindow();
     });

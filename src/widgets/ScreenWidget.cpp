@@ -18,10 +18,10 @@ constexpr int kFirstTop = 40;
 
 int twipsToPixels(int twips, const QWidget* widget) {
     const int dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96;
-    return static_cast<int>(std::lround(twips * dpi / static_cast<double>(help::kTwipsPerInch)));
+    return static_cast<int>(std::lround(twips * dpi / static_cast<double>(ui::kTwipsPerInch)));
 }
 
-ScreenWidget::ScreenWidget(help::ScreenWindow& window) : QWidget(nullptr, Qt::Window), w_(window) {
+ScreenWidget::ScreenWidget(ui::ScreenWindow& window) : QWidget(nullptr, Qt::Window), w_(window) {
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 

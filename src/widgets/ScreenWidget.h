@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "help/ScreenWindow.h"
+#include "ui/ScreenWindow.h"
 
 namespace zelto::widgets {
 
@@ -13,7 +13,7 @@ int twipsToPixels(int twips, const QWidget* widget);
 /// place and size follow the model; the user's minimise, maximise and close reach it.
 class ScreenWidget : public QWidget {
   public:
-    explicit ScreenWidget(help::ScreenWindow& window);
+    explicit ScreenWidget(ui::ScreenWindow& window);
 
   protected:
     /// Binds the window model; call once the layout is built, so sizes account for it.
@@ -26,7 +26,7 @@ class ScreenWidget : public QWidget {
   private:
     void place();
 
-    help::ScreenWindow& w_;
+    ui::ScreenWindow& w_;
 };
 
 }  // namespace zelto::widgets

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/CliArguments.h"
+#include "cli/CliArguments.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 namespace {
 
 using Args = std::vector<std::string>;
@@ -95,4 +95,4 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{{"--json", "interfaces"}, "--json is an option of run, not of interfaces"}));
 
 }  // namespace
-}  // namespace zelto::shell
+}  // namespace zelto::cli

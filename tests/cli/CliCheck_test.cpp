@@ -5,12 +5,12 @@
 #include <thread>
 #include <vector>
 
-#include "shell/CliCheck.h"
-#include "shell/CliEventPump.h"
+#include "cli/CliCheck.h"
+#include "cli/CliEventPump.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 namespace {
 
 using namespace std::chrono_literals;
@@ -42,10 +42,10 @@ struct CliCheckTest : ::testing::Test {
     test::FakeGatherer net;
     CliEventPump pump;
     ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
-    MemorySettingsStore settings;
+    shell::MemorySettingsStore settings;
     test::RecordingTrayHost tray;
-    FrmMain main{session, {prompt, end, probes, net, pump, clock, settings, tray}};
-    FrmMainControls& c = main.c;
+    shell::FrmMain main{session, {prompt, end, probes, net, pump, clock, settings, tray}};
+    shell::FrmMainControls& c = main.c;
     CliCheck check{main};
 };
 
@@ -164,4 +164,4 @@ TEST_F(CliCheckTest, AStopPostedFromAnotherThreadEndsTheRunWithWhatItFound) {
 }
 
 }  // namespace
-}  // namespace zelto::shell
+}  // namespace zelto::cli

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "shell/CliPrompter.h"
-#include "shell/CliReport.h"
+#include "cli/CliPrompter.h"
+#include "cli/CliReport.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 namespace {
 
 RowReport row(int number, const char* name, RowOutcome outcome,
@@ -152,4 +152,4 @@ TEST(CliPrompter, EveryBoxIsOneLineAndQuestionsAreAnsweredNo) {
 }
 
 }  // namespace
-}  // namespace zelto::shell
+}  // namespace zelto::cli

@@ -30,7 +30,7 @@ struct ConfigureWindow : test::MainFixture {
         app();
         writeProfile("OutofOffice.ini", {"[Configured By]", "Desk", "[Gateway]", "gw", "192.0.2.1",
                                          "[Mail]", "read mail", "192.0.2.25:25"});
-        screen.onLoad = [this] { widget = std::make_unique<ConfigureTestsWindow>(screen); };
+        screen.window.onLoad = [this] { widget = std::make_unique<ConfigureTestsWindow>(screen); };
     }
     template <class W>
     W* child(const char* name) {

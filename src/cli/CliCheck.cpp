@@ -1,9 +1,9 @@
-#include "shell/CliCheck.h"
+#include "cli/CliCheck.h"
 
 #include <chrono>
 #include <map>
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 struct CliCheck::Recording {
     bool active = false;
@@ -14,10 +14,10 @@ struct CliCheck::Recording {
     std::map<int, std::string> written;
 };
 
-CliCheck::CliCheck(FrmMain& main) : main_(main), recording_(std::make_shared<Recording>()) {
+CliCheck::CliCheck(shell::FrmMain& main) : main_(main), recording_(std::make_shared<Recording>()) {
     // The models' signals outlive any disconnect, so the observers share the recording rather
     // than point at this object.
-    FrmMainControls& c = main_.c;
+    shell::FrmMainControls& c = main_.c;
     for (int r = 0; r < static_cast<int>(c.Status.size()); ++r) {
         c.Status[r].changed.connect([rec = recording_, &box = c.Status[r], r] {
             if (rec->active && box.text() == "Running")
@@ -39,7 +39,7 @@ CliCheck::CliCheck(FrmMain& main) : main_(main), recording_(std::make_shared<Rec
 }
 
 std::optional<std::string> CliCheck::prepare(const CliOptions& options) {
-    FrmMainControls& c = main_.c;
+    shell::FrmMainControls& c = main_.c;
     profiles::Session& s = main_.session();
     main_.showChecker();
     if (options.inOffice)
@@ -65,7 +65,7 @@ std::optional<std::string> CliCheck::prepare(const CliOptions& options) {
 }
 
 RunReport CliCheck::run() {
-    FrmMainControls& c = main_.c;
+    shell::FrmMainControls& c = main_.c;
     profiles::Session& s = main_.session();
     Recording& rec = *recording_;
     rec = Recording{};
@@ -107,4 +107,4 @@ RunReport CliCheck::run() {
     return report;
 }
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 /// A checked row's outcome, as its status box shows it after the run.
 enum class RowOutcome { Passed, Failed, Problem, Stopped, NotRun };
@@ -81,4 +81,4 @@ std::string lfText(std::string_view text);
 /// A number with three decimals and a point, whatever the process's locale.
 std::string secondsText(double seconds);
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

@@ -5,7 +5,7 @@
 
 #include "system/linux/Fd.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 /// While it lives, SIGINT, SIGTERM and SIGHUP no longer end the process at once: the first one
 /// is handed to `onSignal` on a thread of the watch's own (post a Stop to the UI thread from
@@ -29,4 +29,4 @@ class CliSignalWatch {
     std::thread thread_;
 };
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

@@ -1,9 +1,9 @@
-#include "shell/CliArguments.h"
+#include "cli/CliArguments.h"
 
 #include <array>
 #include <string_view>
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 const char* const kCliUsage =
     "Usage:\n"
@@ -213,4 +213,4 @@ CliParse parseCliArguments(const std::vector<std::string>& args) {
     return {o, {}};
 }
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

@@ -4,17 +4,17 @@
 #include <optional>
 #include <string>
 
-#include "shell/CliArguments.h"
-#include "shell/CliReport.h"
+#include "cli/CliArguments.h"
+#include "cli/CliReport.h"
 #include "shell/FrmMain.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 /// One run of the checker over the main window model, driven as a user would drive the
 /// window: the controls are set through their handlers and the outcome is read back from them.
 class CliCheck {
   public:
-    explicit CliCheck(FrmMain& main);
+    explicit CliCheck(shell::FrmMain& main);
 
     /// Start-up as the desktop program's (without the saved settings), the switch to In Office
     /// when asked, the display options ticked and the rows chosen. Returns why the run cannot
@@ -29,8 +29,8 @@ class CliCheck {
     /// Which row each piece of the results text was written for, seen as it is written.
     struct Recording;
 
-    FrmMain& main_;
+    shell::FrmMain& main_;
     std::shared_ptr<Recording> recording_;
 };
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

@@ -1,8 +1,8 @@
-#include "shell/CliEventPump.h"
+#include "cli/CliEventPump.h"
 
 #include <utility>
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 void CliEventPump::post(std::function<void()> task) {
     {
@@ -50,4 +50,4 @@ void CliEventPump::wake() {
     cv_.notify_all();
 }
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

@@ -1,6 +1,6 @@
-#include "shell/CliPrompter.h"
+#include "cli/CliPrompter.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 std::string oneLine(const std::string& text) {
     std::string line;
@@ -26,4 +26,4 @@ ui::Answer CliPrompter::ask(const std::string& text, ui::Buttons buttons,
     return buttons == ui::Buttons::Ok ? ui::Answer::Ok : ui::Answer::No;
 }
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

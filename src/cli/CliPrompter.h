@@ -5,7 +5,7 @@
 
 #include "ui/Prompter.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 /// Message boxes for a terminal: each one becomes the line "title: text" on the given stream
 /// (standard error). Questions are answered No, so nothing is written unless a user could say
@@ -22,4 +22,4 @@ class CliPrompter : public ui::Prompter {
 /// `text` on one line: every line break (CR LF, CR or LF) becomes one space.
 std::string oneLine(const std::string& text);
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

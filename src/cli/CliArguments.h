@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 /// The usage text of zelto-cli, as --help prints it.
 extern const char* const kCliUsage;
@@ -45,4 +45,4 @@ struct CliParse {
 /// Parses the arguments that follow the program name.
 CliParse parseCliArguments(const std::vector<std::string>& args);
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

@@ -6,15 +6,15 @@
 #include "ui/Controls.h"
 #include "ui/Signal.h"
 
-namespace zelto::help {
+namespace zelto::ui {
 
 /// Twips per inch: the screens' sizes and places are given in twips.
 inline constexpr int kTwipsPerInch = 1440;
 
 /// A secondary screen's window: created on first use and reused, placed and sized in twips.
-class ScreenWindow : public ui::Window {
+class ScreenWindow : public Window {
   public:
-    using ui::Window::Window;
+    using Window::Window;
 
     /// Creates the screen on first use: runs `onLoad` once (the desktop makes its widget).
     void load() {
@@ -30,13 +30,13 @@ class ScreenWindow : public ui::Window {
     void show() {
         load();
         setVisible(true);
-        setState(ui::WindowState::Normal);
+        setState(WindowState::Normal);
         raised.notify();
     }
     /// The user closed the screen: hidden, and in normal state when it is next shown.
     void unload() {
         setVisible(false);
-        setState(ui::WindowState::Normal);
+        setState(WindowState::Normal);
     }
 
     /// Left edge in twips from the left of the screen, as last placed.
@@ -57,9 +57,9 @@ class ScreenWindow : public ui::Window {
     }
 
     std::function<void()> onLoad;
-    ui::Signal raised;
-    ui::Signal placed;
-    ui::Signal resized;
+    Signal raised;
+    Signal placed;
+    Signal resized;
 
   private:
     bool loaded_ = false;
@@ -68,4 +68,4 @@ class ScreenWindow : public ui::Window {
     int height_ = 0;
 };
 
-}  // namespace zelto::help
+}  // namespace zelto::ui

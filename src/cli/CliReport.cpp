@@ -1,4 +1,4 @@
-#include "shell/CliReport.h"
+#include "cli/CliReport.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,7 +7,7 @@
 
 #include "system/Utf8.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 namespace {
 
@@ -224,4 +224,4 @@ std::string lfText(std::string_view text) {
     return out;
 }
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

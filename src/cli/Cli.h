@@ -1,8 +1,8 @@
 #pragma once
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 /// Entry of zelto-cli: the checker for terminals, scripts and monitoring systems.
 int runCli(int argc, char** argv);
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

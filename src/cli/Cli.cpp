@@ -1,4 +1,4 @@
-#include "shell/Cli.h"
+#include "cli/Cli.h"
 
 #include <QCoreApplication>
 #include <atomic>
@@ -11,24 +11,24 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliArguments.h"
+#include "cli/CliCheck.h"
+#include "cli/CliEventPump.h"
+#include "cli/CliPrompter.h"
+#include "cli/CliReport.h"
+#include "cli/CliSignals.h"
 #include "netparams/AdpaterStatus.h"
 #include "netparams/GetNetParams.h"
 #include "netparams/linux/LinuxNetParams.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/Startup.h"
-#include "shell/CliArguments.h"
-#include "shell/CliCheck.h"
-#include "shell/CliEventPump.h"
-#include "shell/CliPrompter.h"
-#include "shell/CliReport.h"
-#include "shell/CliSignals.h"
 #include "shell/FrmMain.h"
 #include "shell/SettingsStore.h"
 #include "shell/TrayHostSlot.h"
 #include "ui/Clock.h"
 #include "ui/ProgramEnd.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 namespace {
 
@@ -79,21 +79,21 @@ int couldNotRun(const CliOptions& o, const std::string& reason, bool alreadyTold
 }
 
 int runChecks(const CliOptions& o, CliEventPump& pump, std::atomic<bool>& interrupted,
-              std::atomic<FrmMain*>& target) {
+              std::atomic<shell::FrmMain*>& target) {
     probes::LinuxNetworkServices probes;
     netparams::LinuxNetParams netParams;
     // No notification area: the tray keeps its record and shows nothing.
-    TrayHostSlot tray;
+    shell::TrayHostSlot tray;
     ui::SystemClock clock;
     // The user's saved desktop settings are neither read nor changed.
-    MemorySettingsStore settings;
+    shell::MemorySettingsStore settings;
     ui::ThrowingProgramEnd end;
     CliPrompter prompter(std::cerr);
     profiles::Session session;
     session.InstallDir = programFolderFor(o);
 
-    FrmMain model(session,
-                  {prompter, end, probes, netParams.gatherer(), pump, clock, settings, tray});
+    shell::FrmMain model(
+        session, {prompter, end, probes, netParams.gatherer(), pump, clock, settings, tray});
     netParams.gatherer().setOutcomeHandler(
         [&model](const netparams::GatherOutcome& g) { model.applyGatherOutcome(g); });
     CliCheck check(model);
@@ -184,13 +184,13 @@ int runCli(int argc, char** argv) {
         // The watch comes first, so that every thread started later leaves the signals to it.
         CliEventPump pump;
         std::atomic<bool> interrupted{false};
-        std::atomic<FrmMain*> target{nullptr};
+        std::atomic<shell::FrmMain*> target{nullptr};
         std::optional<CliSignalWatch> signalWatch;
         if (o.command == CliCommand::Run) {
             signalWatch.emplace([&pump, &interrupted, &target](int) {
                 interrupted.store(true);
                 pump.post([&target] {
-                    if (FrmMain* model = target.load())
+                    if (shell::FrmMain* model = target.load())
                         model->c.btnStopTest.click();
                 });
             });
@@ -216,4 +216,4 @@ int runCli(int argc, char** argv) {
     }
 }
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

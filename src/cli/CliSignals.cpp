@@ -1,4 +1,4 @@
-#include "shell/CliSignals.h"
+#include "cli/CliSignals.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 namespace {
 
@@ -79,4 +79,4 @@ void CliSignalWatch::watch() {
     }
 }
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli

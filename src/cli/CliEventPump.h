@@ -7,7 +7,7 @@
 
 #include "ui/EventPump.h"
 
-namespace zelto::shell {
+namespace zelto::cli {
 
 /// The headless event pump: waits without spinning, like BlockingPump, and also serves work
 /// that other threads post to the UI thread (a signal that asks for Stop), at the points where
@@ -31,4 +31,4 @@ class CliEventPump : public ui::EventPump {
     bool woken_ = false;
 };
 
-}  // namespace zelto::shell
+}  // namespace zelto::cli
