@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -14,17 +15,22 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCheck.h"
 #include "cli/CliEventPump.h"
+#include "cli/CliPrometheus.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliReport.h"
 #include "cli/CliSignals.h"
+#include "help/User_Guide.h"
 #include "netparams/AdpaterStatus.h"
 #include "netparams/GetNetParams.h"
 #include "netparams/linux/LinuxNetParams.h"
+#include "package/MakeSetup.h"
+#include "package/PackUnpack.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/Startup.h"
 #include "shell/FrmMain.h"
 #include "shell/SettingsStore.h"
 #include "shell/TrayHostSlot.h"
+#include "system/linux/SystemCalls.h"
 #include "ui/Clock.h"
 #include "ui/ProgramEnd.h"
 
@@ -66,6 +72,23 @@ std::string programFolderFor(const CliOptions& o) {
     return o.folder.back() == '/' ? o.folder : o.folder + "/";
 }
 
+double secondsSinceEpoch() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+/// Writes the metrics file when one was asked for; false (with the reason told) when it
+/// could not be written.
+bool writeMetrics(const CliOptions& o, const std::string& text) {
+    if (o.prometheus.empty())
+        return true;
+    if (auto e = writeMetricsFile(o.prometheus, text)) {
+        tellError("cannot write the metrics file " + o.prometheus + ": " + e->description);
+        return false;
+    }
+    return true;
+}
+
 /// A run that could not happen: the reason on standard error (unless it is already there),
 /// and, for a monitoring system or a script, in the form it reads on standard output.
 int couldNotRun(const CliOptions& o, const std::string& reason, bool alreadyTold) {
@@ -75,7 +98,25 @@ int couldNotRun(const CliOptions& o, const std::string& reason, bool alreadyTold
         writeOut(briefFailure(reason) + "\n");
     else if (o.output == CliOutput::Json)
         writeOut(jsonFailure(reason) + "\n");
+    writeMetrics(
+        o, prometheusFailure(o.inOffice ? "In Office" : "Out of Office", secondsSinceEpoch()));
     return kCouldNotRun;
+}
+
+/// Prints the run in the form asked for and writes its metrics.
+int reportRun(const CliOptions& o, const RunReport& report) {
+    const double endTime = secondsSinceEpoch();
+    std::string out;
+    if (o.output == CliOutput::Brief)
+        out = briefLine(report) + "\n";
+    else if (o.output == CliOutput::Json)
+        out = jsonReport(report) + "\n";
+    else
+        out = asLines(report.results);
+    const bool printed = writeOut(out);
+    // A monitoring system reads the file even when nobody reads the output.
+    const bool written = writeMetrics(o, prometheusText(report, endTime));
+    return printed && written ? exitStatus(report) : kCouldNotRun;
 }
 
 int runChecks(const CliOptions& o, CliEventPump& pump, std::atomic<bool>& interrupted,
@@ -113,16 +154,39 @@ int runChecks(const CliOptions& o, CliEventPump& pump, std::atomic<bool>& interr
 
     const RunReport report = check.run();
     target.store(nullptr);
-    std::string out;
-    if (o.output == CliOutput::Brief)
-        out = briefLine(report) + "\n";
-    else if (o.output == CliOutput::Json)
-        out = jsonReport(report) + "\n";
-    else
-        out = asLines(report.results);
-    if (!writeOut(out))
+    return reportRun(o, report);
+}
+
+/// The help on a topic or a guide chapter, as the help and guide screen shows it: 1 when the
+/// section is not there, 3 when the file could not be read.
+int printSection(const CliOptions& o) {
+    profiles::Session session;
+    session.InstallDir = programFolderFor(o);
+    CliPrompter prompter(std::cerr);
+    help::User_Guide screen(session, prompter);
+    std::string notFound;
+    if (o.command == CliCommand::HelpTopic) {
+        screen.HelpScreen(o.topic);
+        notFound = "Unable to find help on " + o.topic;
+    } else {
+        const std::string chapter = o.topic.empty() ? "Using Zelto" : o.topic;
+        screen.ReadUserGuide(chapter);
+        notFound = "Unable to find documentation on " + chapter;
+    }
+    const std::string& text = screen.User_Guide_Text.text();
+    if (!writeOut(asLines(text)) || prompter.told() > 0)
         return kCouldNotRun;
-    return exitStatus(report);
+    return text == notFound ? 1 : 0;
+}
+
+/// Builds Setup.run from the program folder as the Configure Tests button does.
+int makeSetup(const CliOptions& o) {
+    profiles::Session session;
+    session.InstallDir = programFolderFor(o);
+    CliPrompter prompter(std::cerr);
+    const bool made = package::MakeSetup(session, session.InstallDir + package::kFileNames[0],
+                                         prompter, system::realSystemCalls());
+    return made ? 0 : kCouldNotRun;
 }
 
 int printParams(const CliOptions& o) {
@@ -204,6 +268,11 @@ int runCli(int argc, char** argv) {
                 return printParams(o);
             case CliCommand::Interfaces:
                 return printInterfaces();
+            case CliCommand::HelpTopic:
+            case CliCommand::Guide:
+                return printSection(o);
+            case CliCommand::MakeSetup:
+                return makeSetup(o);
             default:
                 return kCouldNotRun;
         }

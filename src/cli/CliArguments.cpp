@@ -8,15 +8,24 @@ namespace zelto::cli {
 const char* const kCliUsage =
     "Usage:\n"
     "  zelto-cli [--folder DIR] run [--in] [--tests LIST] [--errors-only] [--simple]\n"
-    "            [--timestamps] [--brief | --json]\n"
+    "            [--timestamps] [--brief | --json] [--prometheus FILE]\n"
     "  zelto-cli [--folder DIR] params [--key] [--explain]\n"
     "  zelto-cli [--folder DIR] interfaces\n"
+    "  zelto-cli [--folder DIR] help TOPIC\n"
+    "  zelto-cli [--folder DIR] guide [CHAPTER]\n"
+    "  zelto-cli [--folder DIR] make-setup\n"
     "  zelto-cli --help | --version\n"
     "\n"
     "Commands:\n"
     "  run         load the Out of Office profile, run its tests once and print the results\n"
     "  params      print the network parameter report\n"
     "  interfaces  print the interface listing\n"
+    "  help        print the help on TOPIC from Help.txt (a test name, \"Loop Back\",\n"
+    "              \"IPAddress\", or \"all\" for the whole file)\n"
+    "  guide       print a chapter of UserGuide.txt (default \"Using Zelto\"): Purpose,\n"
+    "              \"Using Zelto\", Installation, Configuration, \"Configuration File Layout\",\n"
+    "              Contact/Cost, \"License warranty\"\n"
+    "  make-setup  build Setup.run in the program folder for deployment\n"
     "\n"
     "Options:\n"
     "  --folder DIR    program folder with the profiles (default: the executable's folder)\n"
@@ -27,12 +36,14 @@ const char* const kCliUsage =
     "  --timestamps    add the pass number, date and time to each test\n"
     "  --brief         print one monitoring-plugin line instead of the results\n"
     "  --json          print one JSON object instead of the results\n"
+    "  --prometheus FILE  also write the run as Prometheus metrics (textfile collector)\n"
     "  --key           report the key values only\n"
     "  --explain       add the explanation paragraphs to the report\n"
     "\n"
     "Exit status of run: 0 every checked test passed, 1 a problem and no failure,\n"
     "2 a failure, 3 the run could not happen (the reason is on standard error).\n"
-    "Other commands: 0, or 3 with the reason.\n";
+    "help and guide: 1 when the topic or chapter is not there. Other commands: 0, or 3\n"
+    "with the reason.\n";
 
 namespace {
 
@@ -42,11 +53,11 @@ struct Flag {
 };
 
 constexpr std::array kFlags{
-    Flag{"--in", CliCommand::Run},         Flag{"--errors-only", CliCommand::Run},
-    Flag{"--simple", CliCommand::Run},     Flag{"--timestamps", CliCommand::Run},
-    Flag{"--brief", CliCommand::Run},      Flag{"--json", CliCommand::Run},
-    Flag{"--tests", CliCommand::Run},      Flag{"--key", CliCommand::Params},
-    Flag{"--explain", CliCommand::Params},
+    Flag{"--in", CliCommand::Run},     Flag{"--errors-only", CliCommand::Run},
+    Flag{"--simple", CliCommand::Run}, Flag{"--timestamps", CliCommand::Run},
+    Flag{"--brief", CliCommand::Run},  Flag{"--json", CliCommand::Run},
+    Flag{"--tests", CliCommand::Run},  Flag{"--prometheus", CliCommand::Run},
+    Flag{"--key", CliCommand::Params}, Flag{"--explain", CliCommand::Params},
 };
 
 const char* commandName(CliCommand c) {
@@ -57,9 +68,24 @@ const char* commandName(CliCommand c) {
             return "params";
         case CliCommand::Interfaces:
             return "interfaces";
+        case CliCommand::HelpTopic:
+            return "help";
+        case CliCommand::Guide:
+            return "guide";
+        case CliCommand::MakeSetup:
+            return "make-setup";
         default:
             return "";
     }
+}
+
+std::optional<CliCommand> commandNamed(std::string_view name) {
+    for (CliCommand c : {CliCommand::Run, CliCommand::Params, CliCommand::Interfaces,
+                         CliCommand::HelpTopic, CliCommand::Guide, CliCommand::MakeSetup}) {
+        if (name == commandName(c))
+            return c;
+    }
+    return std::nullopt;
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -106,6 +132,7 @@ CliParse parseCliArguments(const std::vector<std::string>& args) {
     std::vector<std::string_view> flags;
     bool folderGiven = false;
     bool testsGiven = false;
+    bool topicGiven = false;
 
     auto fail = [](std::string message) { return CliParse{std::nullopt, std::move(message)}; };
 
@@ -122,15 +149,16 @@ CliParse parseCliArguments(const std::vector<std::string>& args) {
         const std::string& arg = args[i];
 
         if (!arg.starts_with("-")) {
+            // help and guide take one name after them: "zelto-cli help \"Loop Back\"".
+            if ((command == CliCommand::HelpTopic || command == CliCommand::Guide) && !topicGiven) {
+                o.topic = arg;
+                topicGiven = true;
+                continue;
+            }
             if (command)
                 return fail("unexpected argument '" + arg + "'");
-            if (arg == "run")
-                command = CliCommand::Run;
-            else if (arg == "params")
-                command = CliCommand::Params;
-            else if (arg == "interfaces")
-                command = CliCommand::Interfaces;
-            else
+            command = commandNamed(arg);
+            if (!command)
                 return fail("unknown command '" + arg + "'");
             continue;
         }
@@ -141,12 +169,21 @@ CliParse parseCliArguments(const std::vector<std::string>& args) {
         if (eq != std::string::npos)
             value = arg.substr(eq + 1);
 
-        if (name == "--folder" || name == "--tests") {
+        if (name == "--folder" || name == "--tests" || name == "--prometheus") {
             if (!value) {
                 // A following option is a forgotten value, not a folder named "--in".
                 if (i + 1 >= args.size() || args[i + 1].starts_with("--"))
                     return fail(name + " needs a value");
                 value = args[++i];
+            }
+            if (name == "--prometheus") {
+                if (!o.prometheus.empty())
+                    return fail("--prometheus given twice");
+                if (value->empty())
+                    return fail("--prometheus needs a file name");
+                o.prometheus = *value;
+                flags.push_back("--prometheus");
+                continue;
             }
             if (name == "--folder") {
                 if (folderGiven)
@@ -200,7 +237,7 @@ CliParse parseCliArguments(const std::vector<std::string>& args) {
     }
 
     if (!command)
-        return fail("no command given (run, params or interfaces)");
+        return fail("no command given (run, params, interfaces, help, guide or make-setup)");
     for (std::string_view f : flags) {
         for (const Flag& known : kFlags) {
             if (known.name == f && known.owner != *command) {
@@ -210,6 +247,9 @@ CliParse parseCliArguments(const std::vector<std::string>& args) {
         }
     }
     o.command = *command;
+    // "zelto-cli help" alone asks for the usage, as --help does.
+    if (o.command == CliCommand::HelpTopic && !topicGiven)
+        o.command = CliCommand::Help;
     return {o, {}};
 }
 

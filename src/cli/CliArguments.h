@@ -9,7 +9,7 @@ namespace zelto::cli {
 /// The usage text of zelto-cli, as --help prints it.
 extern const char* const kCliUsage;
 
-enum class CliCommand { Help, Version, Run, Params, Interfaces };
+enum class CliCommand { Help, Version, Run, Params, Interfaces, HelpTopic, Guide, MakeSetup };
 
 /// How `run` reports: the results text, one monitoring-plugin line, or one JSON object.
 enum class CliOutput { Text, Brief, Json };
@@ -28,10 +28,15 @@ struct CliOptions {
     bool simple = false;
     bool timestamps = false;
     CliOutput output = CliOutput::Text;
+    /// Also write the run as Prometheus metrics to this file; empty: none.
+    std::string prometheus;
 
     // params
     bool keyValues = false;
     bool explain = false;
+
+    // help and guide: the topic or chapter; empty for the guide's first chapter.
+    std::string topic;
 
     bool operator==(const CliOptions&) const = default;
 };

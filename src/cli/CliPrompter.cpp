@@ -21,6 +21,7 @@ std::string oneLine(const std::string& text) {
 
 ui::Answer CliPrompter::ask(const std::string& text, ui::Buttons buttons,
                             const std::string& title) {
+    ++told_;
     out_ << oneLine(title) << ": " << oneLine(text) << '\n';
     out_.flush();
     return buttons == ui::Buttons::Ok ? ui::Answer::Ok : ui::Answer::No;

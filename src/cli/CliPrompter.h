@@ -14,9 +14,12 @@ class CliPrompter : public ui::Prompter {
   public:
     explicit CliPrompter(std::ostream& out) : out_(out) {}
     ui::Answer ask(const std::string& text, ui::Buttons buttons, const std::string& title) override;
+    /// How many messages were shown so far.
+    int told() const { return told_; }
 
   private:
     std::ostream& out_;
+    int told_ = 0;
 };
 
 /// `text` on one line: every line break (CR LF, CR or LF) becomes one space.

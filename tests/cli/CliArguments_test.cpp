@@ -70,13 +70,13 @@ TEST_P(CliArgumentsBad, OneLineNamingTheArgument) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliArgumentsBad,
     ::testing::Values(
-        Bad{{}, "no command given (run, params or interfaces)"},
+        Bad{{}, "no command given (run, params, interfaces, help, guide or make-setup)"},
         Bad{{"check"}, "unknown command 'check'"},
         Bad{{"run", "params"}, "unexpected argument 'params'"},
         Bad{{"run", "--bogus"}, "unknown option '--bogus'"},
         Bad{{"run", "--in=yes"}, "--in takes no value"},
         Bad{{"run", "--folder"}, "--folder needs a value"},
-        Bad{{"--folder", "run"}, "no command given (run, params or interfaces)"},
+        Bad{{"--folder", "run"}, "no command given (run, params, interfaces, help, guide or make-setup)"},
         Bad{{"--folder", "--in", "run"}, "--folder needs a value"},
         Bad{{"run", "--folder="}, "--folder needs a folder name"},
         Bad{{"--folder", "a", "--folder", "b", "run"}, "--folder given twice"},

@@ -112,6 +112,65 @@ TEST_F(ZeltoCli, ExitStatusAndPluginLineFollowTheWorstRow) {
     }
 }
 
+// The metrics file read back by the Prometheus client library's own exposition parser.
+std::vector<std::string> parsedMetrics(const std::string& file) {
+    const char* script =
+        "import sys\n"
+        "from prometheus_client.parser import text_string_to_metric_families\n"
+        "for f in text_string_to_metric_families(open(sys.argv[1], encoding='utf-8').read()):\n"
+        "    for s in f.samples:\n"
+        "        timed = s.name in ('zelto_run_duration_seconds', 'zelto_run_end_time_seconds')\n"
+        "        labels = ','.join(k + '=' + v for k, v in sorted(s.labels.items()))\n"
+        "        print(f.type, s.name, labels, 'T' if timed and s.value > 0 else int(s.value))\n";
+    CliRunOptions options;
+    options.program = "/usr/bin/python3";
+    const CliResult r = runCli({"-c", script, file}, options);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return linesOf(r.out);
+}
+
+TEST_F(ZeltoCli, PrometheusMetricsReadBackWithEscapedNamesAndReplaceTheLastRunsFile) {
+    // A quote, a backslash and a Windows-1252 byte in a test name.
+    profile({"[Configured By]", "Desk", "[Mi\"x\\ed \xe9]", "mix", "127.0.0.1", refusing.item(),
+             "[Closed]", "close", refusing.item(), "[Fine]", "fine", listening.item()});
+    const std::string metrics = dir.path() + "metrics/zelto.prom";
+    std::filesystem::create_directories(dir.path() + "metrics");
+    const CliResult r = cli({"run", "--brief", "--prometheus", metrics});
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_TRUE(r.out.starts_with("ZELTO CRITICAL - ")) << r.out;
+    const std::string p = "profile=Out of Office";
+    EXPECT_EQ(parsedMetrics(metrics),
+              (std::vector<std::string>{
+                  "gauge zelto_test_outcome number=1," + p + ",test=Loop Back 0",
+                  "gauge zelto_test_outcome number=2," + p + ",test=Mi\"x\\ed \xef\xbf\xbd 1",
+                  "gauge zelto_test_outcome number=3," + p + ",test=Closed 2",
+                  "gauge zelto_test_outcome number=4," + p + ",test=Fine 0",
+                  "gauge zelto_tests outcome=passed," + p + " 2",
+                  "gauge zelto_tests outcome=failed," + p + " 1",
+                  "gauge zelto_tests outcome=problem," + p + " 1",
+                  "gauge zelto_run_status " + p + " 2",
+                  "gauge zelto_run_duration_seconds " + p + " T",
+                  "gauge zelto_run_end_time_seconds " + p + " T",
+              }));
+    EXPECT_EQ(std::filesystem::status(metrics).permissions(), std::filesystem::perms(0644))
+        << "the collector runs as another user";
+
+    // A run that cannot happen replaces the last run's values instead of leaving them.
+    const CliResult refused = cli({"run", "--tests", "9", "--prometheus", metrics});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_EQ(parsedMetrics(metrics),
+              (std::vector<std::string>{"gauge zelto_run_status " + p + " 3",
+                                        "gauge zelto_run_duration_seconds " + p + " 0",
+                                        "gauge zelto_run_end_time_seconds " + p + " T"}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path() + "metrics"), {}), 1)
+        << "no temporary file is left";
+
+    const CliResult unwritable = cli({"run", "--prometheus", dir.path() + "missing/zelto.prom"});
+    EXPECT_EQ(unwritable.exitCode, 3);
+    EXPECT_NE(unwritable.err.find("cannot write the metrics file"), std::string::npos)
+        << unwritable.err;
+}
+
 TEST_F(ZeltoCli, JsonCarriesEveryCheckedRowWithItsOutcomeAndLines) {
     // A Windows-1252 byte and a control character in the profile still give valid JSON.
     profile({"[Configured By]", "Desk \xe9\x01", "[Mixed]", "mix", "127.0.0.1", refusing.item(),
