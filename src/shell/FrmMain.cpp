@@ -72,6 +72,22 @@ void FrmMain::Form_Unload() {
     p_.end.end(0);
 }
 
+void FrmMain::endBySystem() {
+    if (settingsRestored_) {
+        Form_Unload();
+        return;
+    }
+    // Start-up has not put the saved options on the window yet: saving now would replace them
+    // with the start-up defaults.
+    tray_.Form_Unload();
+    p_.end.end(0);
+}
+
+void FrmMain::commitData() {
+    if (settingsRestored_)
+        SaveSettings(c, p_.settings);
+}
+
 void FrmMain::OfficeOption_Click(int index) {
     profiles::OfficeOption_Click(profileContext_, index);
 }
@@ -123,7 +139,11 @@ void FrmMain::applyGatherOutcome(const netparams::GatherOutcome& outcome) {
 
 void FrmMain::startChecker() {
     showChecker();
-    LoadSettings(c, p_.settings, p_.prompt);
+    const bool applied = LoadSettings(c, p_.settings, p_.prompt);
+    settingsRestored_ = true;
+    // The first continuous run starts once every option is in place.
+    if (applied && c.Continuous.value())
+        c.RunTests.click();
 }
 
 void FrmMain::showChecker() {

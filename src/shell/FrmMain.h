@@ -81,6 +81,12 @@ class FrmMain {
     /// without the user's saved settings (zelto-cli).
     void showChecker();
 
+    /// The system ends the program (a signal, the desktop session's quit): Form_Unload, or,
+    /// before start-up has restored the saved settings, the same end without saving them.
+    void endBySystem();
+    /// The desktop session asks for the data to be saved before it may end: the settings.
+    void commitData();
+
   private:
     void wireHandlers();
     void wireScreens();
@@ -114,6 +120,7 @@ class FrmMain {
     help::User_Guide userGuide_;
     netparams::NetParmsText netParmsText_;
     profiles::ConfigureTests configureTests_;
+    bool settingsRestored_ = false;
 };
 
 }  // namespace zelto::shell

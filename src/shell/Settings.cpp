@@ -57,11 +57,11 @@ void SaveSettings(const FrmMainControls& w, SettingsStore& store) {
     store.write(kApp, kSection, kKey, SettingsRecord(w));
 }
 
-void LoadSettings(FrmMainControls& w, SettingsStore& store, ui::Prompter& prompt) {
+bool LoadSettings(FrmMainControls& w, SettingsStore& store, ui::Prompter& prompt) {
     const std::string record = store.read(kApp, kSection, kKey, "");
     if (record.empty()) {
         prompt.ask(kFirstRunText, ui::Buttons::Ok, ui::kAppTitle);
-        return;
+        return false;
     }
     try {
         w.OfficeOption.select(record[0] == 'O' ? 0 : 1);
@@ -80,10 +80,9 @@ void LoadSettings(FrmMainControls& w, SettingsStore& store, ui::Prompter& prompt
         applyCheck(w.BeepIfFailed, record, 18);
     } catch (const BadRecord&) {
         prompt.ask(kFirstRunText, ui::Buttons::Ok, ui::kAppTitle);
-        return;
+        return false;
     }
-    if (w.Continuous.value())
-        w.RunTests.click();
+    return true;
 }
 
 }  // namespace zelto::shell

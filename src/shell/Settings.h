@@ -18,9 +18,9 @@ std::string SettingsRecord(const FrmMainControls& w);
 /// Writes the settings record to the store.
 void SaveSettings(const FrmMainControls& w, SettingsStore& store);
 
-/// Applies the stored record control by control, as a user's changes would, and presses Run
-/// Tests when it leaves continuous runs on. No record, or one that cannot be applied, gives the
-/// first-run message (the steps already applied stay).
-void LoadSettings(FrmMainControls& w, SettingsStore& store, ui::Prompter& prompt);
+/// Applies the stored record control by control, as a user's changes would; true when it was
+/// applied in full. No record, or one that cannot be applied, gives the first-run message (the
+/// steps already applied stay).
+bool LoadSettings(FrmMainControls& w, SettingsStore& store, ui::Prompter& prompt);
 
 }  // namespace zelto::shell

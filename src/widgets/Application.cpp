@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSessionManager>
 
+#include <cstdlib>
 #include <memory>
 
 #include "netparams/AdpaterStatus.h"
@@ -16,6 +18,7 @@
 #include "shell/QtEventPump.h"
 #include "shell/SettingsStore.h"
 #include "shell/TrayHostSlot.h"
+#include "shell/linux/SignalWatch.h"
 #include "widgets/ConfigureTestsWindow.h"
 #include "widgets/MainWindow.h"
 #include "widgets/NetParmsWindow.h"
@@ -35,7 +38,23 @@ void zeltoInitResources() {
 namespace zelto::widgets {
 
 int runDesktop(int argc, char** argv) {
+    // Before Qt makes threads of its own: logout, shutdown and Ctrl+C wait for the main window
+    // to unload instead of killing the program with its settings unsaved.
+    shell::SignalWatch signalWatch;
     QApplication app(argc, argv);
+    // Until the checker's window exists (a name question, the installer) a signal ends the
+    // program as it usually would.
+    shell::FrmMain* checker = nullptr;
+    signalWatch.start([&app, &checker](int signo) {
+        QMetaObject::invokeMethod(
+            &app,
+            [&checker, signo] {
+                if (checker == nullptr)
+                    std::_Exit(128 + signo);
+                checker->endBySystem();
+            },
+            Qt::QueuedConnection);
+    });
     zeltoInitResources();
     QApplication::setApplicationName("Zelto");
     QApplication::setWindowIcon(QIcon(":/icons/zelto.svg"));
@@ -102,6 +121,10 @@ int runDesktop(int argc, char** argv) {
         return netparams::interfaceListing(netParams.interfaces());
     };
     prompter.setParent(&window);
+    checker = &model;
+    QObject::connect(&app, &QGuiApplication::commitDataRequest,
+                     [&model](QSessionManager&) { model.commitData(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&model] { model.endBySystem(); });
     model.startChecker();
     return QApplication::exec();
 }

@@ -43,6 +43,25 @@ TEST_F(SettingsTest, AOneCharacterIntervalIsStoredWithALeadingZero) {
     EXPECT_EQ(stored().size(), 18U);
 }
 
+// A signal or the session's end during start-up must not replace the user's record with the
+// start-up defaults; once the record is on the window, the end saves as Exit does.
+TEST_F(SettingsTest, TheSystemsEndSavesOnlyOnceTheRecordIsRestored) {
+    store("I10000000000710010");
+    main.showChecker();
+    c.ErrorsOnly.setValue(true);
+    main.commitData();
+    EXPECT_THROW(main.endBySystem(), ui::ProgramEnded);
+    EXPECT_EQ(stored(), "I10000000000710010");
+
+    ASSERT_FALSE(startEnds());
+    c.ErrorsOnly.setValue(true);
+    main.commitData();
+    EXPECT_EQ(stored(), "I10000000000711010");
+    c.TimeStamps.setValue(true);
+    EXPECT_THROW(main.endBySystem(), ui::ProgramEnded);
+    EXPECT_EQ(stored(), "I10000000000711110");
+}
+
 TEST_F(SettingsTest, ARecordSavedWhileMinimisedRestartsMinimised) {
     store("O11000000120000000");
     ASSERT_FALSE(startEnds());
