@@ -18,7 +18,6 @@
 #include "cli/CliPrometheus.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliReport.h"
-#include "cli/CliSignals.h"
 #include "help/User_Guide.h"
 #include "netparams/AdpaterStatus.h"
 #include "netparams/GetNetParams.h"
@@ -30,6 +29,7 @@
 #include "shell/FrmMain.h"
 #include "shell/SettingsStore.h"
 #include "shell/TrayHostSlot.h"
+#include "shell/linux/SignalWatch.h"
 #include "system/linux/SystemCalls.h"
 #include "ui/Clock.h"
 #include "ui/ProgramEnd.h"
@@ -249,7 +249,7 @@ int runCli(int argc, char** argv) {
         CliEventPump pump;
         std::atomic<bool> interrupted{false};
         std::atomic<shell::FrmMain*> target{nullptr};
-        std::optional<CliSignalWatch> signalWatch;
+        std::optional<shell::SignalWatch> signalWatch;
         if (o.command == CliCommand::Run) {
             signalWatch.emplace([&pump, &interrupted, &target](int) {
                 interrupted.store(true);
