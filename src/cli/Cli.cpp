@@ -33,6 +33,7 @@
 #include "system/linux/SystemCalls.h"
 #include "ui/Clock.h"
 #include "ui/ProgramEnd.h"
+#include "ui/Version.h"
 
 namespace zelto::cli {
 
@@ -241,7 +242,7 @@ int runCli(int argc, char** argv) {
     if (o.command == CliCommand::Help)
         return writeOut(kCliUsage) ? 0 : kCouldNotRun;
     if (o.command == CliCommand::Version)
-        return writeOut("zelto-cli 1.9\n") ? 0 : kCouldNotRun;
+        return writeOut(std::string("zelto-cli ") + ui::kVersion + "\n") ? 0 : kCouldNotRun;
 
     try {
         // An interrupted run stops as the Stop button would and still reports what it found.

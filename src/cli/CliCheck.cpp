@@ -91,7 +91,7 @@ RunReport CliCheck::run() {
         RowReport row;
         row.number = r + 1;
         row.name = c.Test[r].caption();
-        row.outcome = outcomeOfStatus(c.Status[r].text());
+        row.outcome = main_.engine().outcome(r);
         const std::string& text = rec.written[r];
         std::size_t from = 0;
         while (from < text.size()) {

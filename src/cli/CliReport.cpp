@@ -30,18 +30,6 @@ std::string plural(int n, const char* one, const char* many) {
 
 }  // namespace
 
-RowOutcome outcomeOfStatus(const std::string& status) {
-    if (status == "passed")
-        return RowOutcome::Passed;
-    if (status == "failed. Click cross")
-        return RowOutcome::Failed;
-    if (status == "problem")
-        return RowOutcome::Problem;
-    if (status == "Stopped")
-        return RowOutcome::Stopped;
-    return RowOutcome::NotRun;
-}
-
 const char* outcomeName(RowOutcome outcome) {
     switch (outcome) {
         case RowOutcome::Passed:

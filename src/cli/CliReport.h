@@ -4,14 +4,11 @@
 #include <string_view>
 #include <vector>
 
+#include "run/RowOutcome.h"
+
 namespace zelto::cli {
 
-/// A checked row's outcome, as its status box shows it after the run.
-enum class RowOutcome { Passed, Failed, Problem, Stopped, NotRun };
-
-/// The outcome a status text stands for: "passed", "failed. Click cross", "problem",
-/// "Stopped"; any other text (a row the run never reached) is NotRun.
-RowOutcome outcomeOfStatus(const std::string& status);
+using run::RowOutcome;
 
 /// "passed", "failed", "problem", "stopped" or "not run".
 const char* outcomeName(RowOutcome outcome);

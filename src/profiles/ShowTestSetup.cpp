@@ -1,5 +1,6 @@
 #include "profiles/ProfileContext.h"
 #include "profiles/ProfileMessages.h"
+#include "ui/Version.h"
 
 namespace zelto::profiles {
 
@@ -50,8 +51,8 @@ void ShowTestSetup(ProfileContext& c, int index) {
     }
 
     s.OfficeIndex = slot;
-    w.window.setCaption(slot == 0 ? "Zelto 1.9 - Out of Office Tests"
-                                  : "Zelto 1.9 - In the Office Tests");
+    w.window.setCaption(std::string("Zelto ") + ui::kVersion +
+                        (slot == 0 ? " - Out of Office Tests" : " - In the Office Tests"));
 
     s.TestCount = 0;
     for (int row = 0; row <= MaxTestRow; ++row) {

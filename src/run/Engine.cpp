@@ -164,6 +164,7 @@ void Engine::startRun() {
         w.current_ip.text() == profiles::msg::kNoAddressCaption ? "No IP address " : "";
     failedList_.clear();
     problemList_.clear();
+    outcomes_.fill(RowOutcome::NotRun);
 }
 
 Engine::Walk Engine::runRow(int row, ItemEvaluation& items) {
@@ -196,12 +197,13 @@ Engine::Walk Engine::runRow(int row, ItemEvaluation& items) {
     }
 
     const RowOutcome outcome = classifyRow(row);
+    outcomes_.at(static_cast<std::size_t>(row)) = outcome;
     if (!w.ErrorsOnly.value() || outcome == RowOutcome::Failed)
         w.Results1.append(kCrLf);
     return Walk::Completed;
 }
 
-Engine::RowOutcome Engine::classifyRow(int row) {
+RowOutcome Engine::classifyRow(int row) {
     profiles::Session& s = ctx_.profile.s;
     auto& w = ctx_.profile.w;
     const std::string& name = s.Table.at(s.OfficeIndex, row, 0);
@@ -298,8 +300,10 @@ void Engine::endRun() {
 void Engine::stopRun(int row) {
     auto& w = ctx_.profile.w;
     setBox(w.TestStatus, "STOPPED", ui::kRed);
-    if (row >= 0)
+    if (row >= 0) {
         setBox(w.Status[row], "Stopped", ui::kRed);
+        outcomes_.at(static_cast<std::size_t>(row)) = RowOutcome::Stopped;
+    }
     ctx_.profile.s.Run.ConnectState = kWaiting;
     w.mnuStart.setChecked(false);
     w.mnuStop.setChecked(true);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <stop_token>
 #include <string>
 
 #include "run/ItemEvaluation.h"
+#include "run/RowOutcome.h"
 #include "run/RunContext.h"
 
 namespace zelto::run {
@@ -30,9 +32,10 @@ class Engine {
     bool running() const { return running_; }
     /// The countdown between continuous runs, in whole seconds, as the last run set it.
     int CountdownSeconds() const { return countdownSeconds_; }
+    /// How row `row` ended in the last run (NotRun before the first, and for unchecked rows).
+    RowOutcome outcome(int row) const { return outcomes_.at(static_cast<std::size_t>(row)); }
 
   private:
-    enum class RowOutcome { Passed, Failed, Problem };
     enum class Walk { Completed, Stopped };
 
     void startRun();
@@ -53,6 +56,7 @@ class Engine {
     std::stop_source stop_;
     std::string failedList_;
     std::string problemList_;
+    std::array<RowOutcome, profiles::MaxTestRow + 1> outcomes_{};
 };
 
 }  // namespace zelto::run

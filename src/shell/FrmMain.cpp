@@ -3,6 +3,7 @@
 #include "profiles/Startup.h"
 #include "run/RunLog.h"
 #include "shell/Settings.h"
+#include "ui/Version.h"
 
 namespace zelto::shell {
 
@@ -147,7 +148,7 @@ void FrmMain::startChecker() {
 }
 
 void FrmMain::showChecker() {
-    c.window.setCaption("Zelto 1.9");
+    c.window.setCaption(std::string("Zelto ") + ui::kVersion);
     Form_Load();
     c.AllTests.setVisible(true);
     c.AllTests.setValue(true);
