@@ -112,6 +112,30 @@ TEST_F(ZeltoCli, ExitStatusAndPluginLineFollowTheWorstRow) {
     }
 }
 
+TEST_F(ZeltoCli, HelpAndGuidePrintWhatTheScreenShowsAndSayWhenItIsNotThere) {
+    dir.write("Help.txt", "[Loop Back]\r\nCheck the cable.\r\n");
+    dir.write("UserGuide.txt", "[Using Zelto]\r\nPress Run Tests.\r\n[Purpose]\r\nCheck.\r\n");
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
+        {{"help", "loop back"}, 0, "Check the cable.\n"},
+        {{"help", "DNS"}, 1, "Unable to find help on DNS\n"},
+        {{"guide"}, 0, "Press Run Tests.\n"},
+        {{"guide", "Purpose"}, 0, "Check.\n"},
+        {{"guide", "Nothing"}, 1, "Unable to find documentation on Nothing\n"},
+    };
+    for (const auto& [args, exit, out] : cases) {
+        const CliResult r = cli(args);
+        EXPECT_EQ(r.exitCode, exit) << args.back() << r.err;
+        EXPECT_EQ(r.out, out) << args.back();
+        EXPECT_EQ(r.err, "") << args.back();
+    }
+    std::filesystem::remove(dir.path() + "Help.txt");
+    const CliResult missing = cli({"help", "Loop Back"});
+    EXPECT_EQ(missing.exitCode, 3);
+    EXPECT_EQ(missing.out, "Unable to find help on Loop Back\n");
+    EXPECT_NE(missing.err.find("File error for " + dir.path() + "Help.txt"), std::string::npos)
+        << missing.err;
+}
+
 // The metrics file read back by the Prometheus client library's own exposition parser.
 std::vector<std::string> parsedMetrics(const std::string& file) {
     const char* script =
