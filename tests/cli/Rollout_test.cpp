@@ -109,6 +109,17 @@ TEST_F(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChec
               package::removalScript(zelto, home + "/Desktop/Zelto.desktop"));
     EXPECT_EQ(modeOf(home + "/Desktop/Zelto_remove.sh"), 0755U);
 
+    // The shipped user units check out against the installed checker.
+    const std::string runtime = dir.path() + "runtime";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    const std::string units = std::string(ZELTO_DATA_DIR) + "/../packaging/systemd/";
+    const lab::CommandResult verified =
+        lab::run({"env", "HOME=" + home, "XDG_RUNTIME_DIR=" + runtime, "systemd-analyze", "--user",
+                  "verify", units + "zelto-check.service", units + "zelto-check.timer"});
+    EXPECT_EQ(verified.exitCode, 0) << verified.output;
+    EXPECT_EQ(verified.output, "");
+
     // The installed checker finds its profiles beside itself and checks a lab network.
     lab::inFreshNetns([&zelto] {
         lab::GatewayLab lab;
