@@ -56,6 +56,11 @@ std::uint32_t u32(std::string_view data) {
     return value;
 }
 
+// The kernel reports an error as a negated errno; any other number is a damaged answer.
+int kernelError(int negated) {
+    return negated < 0 && negated > -4096 ? -negated : EPROTO;
+}
+
 std::string_view afterHeader(std::string_view payload, std::size_t headerSize) {
     const std::size_t skip = align4(headerSize);
     return payload.size() > skip ? payload.substr(skip) : std::string_view{};
@@ -140,14 +145,14 @@ int NetlinkSocket::dumpOnce(std::uint16_t type, std::string_view header, const H
             if (reply.nlmsg_type == NLMSG_DONE) {
                 int status = 0;
                 readStruct(payload, status);
-                return status < 0 ? -status : 0;
+                return status < 0 ? kernelError(status) : 0;
             }
             if (reply.nlmsg_type == NLMSG_ERROR) {
                 nlmsgerr failure{};
                 if (!readStruct(payload, failure))
                     return EPROTO;
                 if (failure.error != 0)
-                    return -failure.error;
+                    return kernelError(failure.error);
                 continue;
             }
             onMessage(NetlinkMessage{reply.nlmsg_type, payload});

@@ -1,0 +1,29 @@
+// The profile reader on any file content, "learn&save" items included.
+#include <cstdint>
+
+#include "ScratchFolder.h"
+#include "profiles/ProfileContext.h"
+#include "support/Fakes.h"
+
+using namespace zelto;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const fuzz::ScratchFolder folder;
+    folder.write(profiles::kOutOfOfficeFile, fuzz::asText(data, size));
+
+    profiles::Session session;
+    session.InstallDir = folder.path();
+    shell::FrmMainControls w;
+    ui::ScriptedPrompter prompt;
+    ui::ThrowingProgramEnd end;
+    test::FakeGatherer net;
+    net.adapter(0, "192.0.2.7", {"192.0.2.1"}, "192.0.2.2");
+    test::FakeNetworkServices probes;
+    profiles::ProfileContext ctx{session, w, prompt, end, net, probes};
+    try {
+        profiles::LoadProfile(ctx);
+    } catch (const ui::ProgramEnded&) {
+        // A profile with a problem ends the program: a sound answer to bad bytes.
+    }
+    return 0;
+}
