@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ScratchFolder.h"
-#include "shell/CliArguments.h"
+#include "cli/CliArguments.h"
 
 using namespace zelto;
 
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         args.emplace_back(input.substr(0, end));
         input = end == std::string_view::npos ? std::string_view{} : input.substr(end + 1);
     }
-    const shell::CliParse parse = shell::parseCliArguments(args);
+    const cli::CliParse parse = cli::parseCliArguments(args);
     if (parse.options.has_value() == !parse.error.empty())
         std::abort();
     return 0;

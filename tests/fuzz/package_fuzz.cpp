@@ -1,5 +1,5 @@
-// The package walk: the records found must tile the package exactly, and each length trailer
-// must read back the length it was written for.
+// The package walk, current and older packages: the records found must tile the package exactly,
+// and each length trailer must read back the length it was written for.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,8 +11,11 @@ using namespace zelto;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view package = fuzz::asText(data, size);
-    const auto records = package::FindRecords(package, package::kFileNames.size());
+    const auto records = package::FindPackageRecords(package);
     if (records) {
+        if (records->size() != package::kFileNames.size() &&
+            records->size() != package::kOlderRecordCount)
+            std::abort();
         std::size_t next = 0;
         for (const package::Record& r : *records) {
             const std::optional<std::uint32_t> length =
