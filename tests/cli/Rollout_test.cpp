@@ -47,29 +47,17 @@ lab::CommandResult installOverSsh(const std::string& setup, const std::string& h
     return r;
 }
 
-class Rollout : public ::testing::Test {
-  protected:
-    Rollout() {
-        program = dir.path() + "program/";
-        fs::create_directories(program);
-        for (const char* name : kFileNames) {
-            const bool built = name == std::string("zelto") || name == std::string("zelto-cli");
-            fs::copy_file(std::string(built ? ZELTO_BIN_DIR : ZELTO_DATA_DIR) + "/" + name,
-                          program + name);
-        }
-    }
-    bool tooBig() const {
-        return fs::file_size(program + "zelto") > package::kMaxRecordLength ||
-               fs::file_size(program + "zelto-cli") > package::kMaxRecordLength;
-    }
-
+TEST(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChecker) {
     TempDir dir;
-    std::string program;
-};
-
-TEST_F(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChecker) {
+    const std::string program = dir.path() + "program/";
+    fs::create_directories(program);
+    for (const char* name : kFileNames) {
+        const bool built = name == std::string("zelto") || name == std::string("zelto-cli");
+        fs::copy_file(std::string(built ? ZELTO_BIN_DIR : ZELTO_DATA_DIR) + "/" + name,
+                      program + name);
+    }
     const CliResult made = runCli({"--folder", program, "make-setup"});
-    if (tooBig()) {
+    if (fs::file_size(program + "zelto") > package::kMaxRecordLength) {
         // Sanitizer builds outgrow what a trailer can describe: the build must say so.
         EXPECT_EQ(made.exitCode, 3);
         EXPECT_NE(made.err.find(package::kTooBigText), std::string::npos) << made.err;
@@ -88,6 +76,21 @@ TEST_F(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChec
     fs::copy_file(program + "Setup.run", setup);
     const std::string home = dir.path() + "home";
     fs::create_directories(home);
+
+    // A cut download is refused before anything is written, answers yes or not.
+    const std::string whole = slurp(setup);
+    const std::string damaged = dir.write("Damaged.run", whole.substr(0, whole.size() - 10));
+    fs::rename(damaged, dir.path() + "Setup.run");
+    fs::permissions(dir.path() + "Setup.run", fs::perms::owner_all);
+    const lab::CommandResult refused = installOverSsh(dir.path() + "Setup.run", home, "yes");
+    EXPECT_EQ(refused.exitCode, 1) << refused.output;
+    EXPECT_NE(refused.output.find("File error for " + dir.path() +
+                                  "Setup.run . Description=The package at the end of this "
+                                  "file is damaged or incomplete"),
+              std::string::npos)
+        << refused.output;
+    EXPECT_NE(refused.output.find(package::kUnpackProblemText), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(home)) << "nothing written: no folder, no launcher";
 
     const lab::CommandResult declined = installOverSsh(setup, home, "yes n");
     EXPECT_EQ(declined.exitCode, 0) << declined.output;
@@ -132,32 +135,6 @@ TEST_F(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChec
         EXPECT_TRUE(std::regex_match(run.out, std::regex(R"(ZELTO (OK|WARNING|CRITICAL) - .*\n)")))
             << run.out;
     });
-}
-
-TEST_F(Rollout, ADamagedPackageIsRefusedOnTheTerminalBeforeAnythingIsWritten) {
-    // A package of small stand-ins; the first record is the program that does the installing.
-    std::string bytes;
-    for (const char* name : kFileNames) {
-        const std::string file = slurp(program + name);
-        const package::Trailer t = *package::WriteLengthTrailer(file.size());
-        bytes += file + std::string(t.begin(), t.end());
-    }
-    if (tooBig())
-        GTEST_SKIP() << "programs too big for a package in this build";
-    const std::string setup = dir.write("Setup.run", bytes.substr(0, bytes.size() - 10));
-    fs::permissions(setup, fs::perms::owner_all);
-    const std::string home = dir.path() + "home";
-    fs::create_directories(home);
-
-    const lab::CommandResult r = installOverSsh(setup, home, "yes");
-    EXPECT_EQ(r.exitCode, 1) << r.output;
-    EXPECT_NE(r.output.find("File error for " + setup +
-                            " . Description=The package at the end "
-                            "of this file is damaged or incomplete"),
-              std::string::npos)
-        << r.output;
-    EXPECT_NE(r.output.find(package::kUnpackProblemText), std::string::npos) << r.output;
-    EXPECT_TRUE(fs::is_empty(home)) << "nothing written: no folder, no launcher";
 }
 
 }  // namespace

@@ -102,20 +102,5 @@ TEST(FindRecords, RefusesPackagesWhoseTrailersDoNotDescribeTheWholeFile) {
     EXPECT_TRUE(FindRecords(good, 5).has_value());
 }
 
-TEST(FindPackageRecords, TakesBothTheCurrentAndTheOlderPackageSize) {
-    const std::vector<std::string> older{"program", "in", "out", "guide", "help"};
-    std::vector<std::string> current = older;
-    current.push_back("cli");
-    for (const auto& files : {older, current}) {
-        std::optional<std::vector<Record>> records = FindPackageRecords(pack(files));
-        ASSERT_TRUE(records.has_value()) << files.size();
-        ASSERT_EQ(records->size(), files.size());
-        EXPECT_EQ(pack(files).substr(records->back().offset, records->back().length), files.back());
-    }
-    current.push_back("extra");
-    EXPECT_FALSE(FindPackageRecords(pack(current)).has_value());
-    EXPECT_FALSE(FindPackageRecords(pack({"in", "out", "guide", "help"})).has_value());
-}
-
 }  // namespace
 }  // namespace zelto::package
