@@ -21,27 +21,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "BenchNetns.h"
 
-#include "netparams/NetParamsGatherer.h"
 #include "probes/linux/LinuxNetworkServices.h"
-#include "profiles/ProfileContext.h"
-#include "run/Engine.h"
-#include "run/ResultsBox.h"
-#include "run/TrayActions.h"
-#include "shell/FrmMainControls.h"
 #include "shell/QtEventPump.h"
+#include "support/EngineRig.h"
 #include "system/linux/Fd.h"
-#include "ui/Clock.h"
 #include "ui/EventPump.h"
-#include "ui/ProgramEnd.h"
-#include "ui/Prompter.h"
 #if ZELTO_HAVE_LAB
 #include "lab/Lab.h"
 #endif
@@ -51,58 +43,9 @@ namespace {
 using namespace zelto;
 using Clock = std::chrono::steady_clock;
 
-class NoGatherer : public netparams::NetParamsGatherer {
-  public:
-    void GatherNetParams(const std::string&, bool) override {}
-    const netparams::Snapshot& snapshot() const override { return snap_; }
-
-  private:
-    netparams::Snapshot snap_;
-};
-
-class NoTray : public run::TrayActions {
-  public:
-    void SetTrayIcon(int, const std::string&) override {}
-    void ShowTrayBalloon(const std::string&, const std::string&, int, const std::string&,
-                         int) override {}
-    void mnuShow_Click() override {}
-};
-
-/// An engine over the real probes, headless or under the Qt event loop.
-struct Rig {
-    explicit Rig(bool qt) {
-        if (qt)
-            pump = std::make_unique<shell::QtEventPump>();
-        else
-            pump = std::make_unique<ui::BlockingPump>();
-        engine = std::make_unique<run::Engine>(run::RunContext{ctx, results, tray, *pump, clock});
-        for (int r = 0; r <= profiles::MaxTestRow; ++r) {
-            for (int f = 0; f <= profiles::MessageField; ++f)
-                session.Table.at(0, r, f) = profiles::kBlank;
-        }
-    }
-    void row(int r, const std::string& name, const std::vector<std::string>& items) {
-        session.Table.at(0, r, 0) = std::to_string(r + 1) + ") " + name;
-        for (std::size_t k = 0; k < items.size(); ++k)
-            session.Table.at(0, r, static_cast<int>(k) + 1) = items[k];
-        session.Table.at(0, r, profiles::MessageField) = "reach it";
-        w.Test[r].setValue(true);
-        session.TestCount = std::max(session.TestCount, r + 1);
-    }
-
-    profiles::Session session;
-    shell::FrmMainControls w;
-    ui::ScriptedPrompter prompt;
-    ui::ExitProgramEnd end;
-    NoGatherer net;
-    probes::LinuxNetworkServices probes;
-    profiles::ProfileContext ctx{session, w, prompt, end, net, probes};
-    run::ResultsBox results{w.Results1, w.ErrorsOnly, w.SimpleMessage};
-    NoTray tray;
-    ui::SystemClock clock;
-    std::unique_ptr<ui::EventPump> pump;
-    std::unique_ptr<run::Engine> engine;
-};
+/// The tests' engine rig over the real probes, headless or under the Qt event loop.
+template <class Pump>
+using Rig = test::EngineRig<probes::LinuxNetworkServices, Pump>;
 
 /// A loopback listener that accepts and drops every connection.
 struct Listener {
@@ -141,21 +84,23 @@ double processCpuMs() {
 }
 
 // Seven rows of four items on loopback: a ping and a connect by address, the same by name.
+template <class Pump>
 void LoopbackRun(benchmark::State& state) {
-    const bool qt = state.range(0) == 1;
     const Listener listener;
     if (!listener.ok) {
         state.SkipWithError("no listener");
         return;
     }
-    Rig rig(qt);
+    Rig<Pump> rig;
     const std::string port = std::to_string(listener.port);
+    std::vector<test::Row> rows;
     for (int r = 0; r <= profiles::MaxTestRow - 1; ++r) {
-        rig.row(r, r == 0 ? "Loop Back" : "Row" + std::to_string(r),
-                {"127.0.0.1", "127.0.0.1:" + port, "localhost", "localhost:" + port});
+        rows.push_back({r == 0 ? "Loop Back" : "Row" + std::to_string(r),
+                        {"127.0.0.1", "127.0.0.1:" + port, "localhost", "localhost:" + port}});
     }
+    rig.profile(rows);
     for (auto _ : state) {
-        rig.engine->RunTests_Click();
+        rig.engine.RunTests_Click();
         // A namespace with only lo gives this PC no address; every row must still pass.
         for (int r = 0; r < rig.session.TestCount; ++r) {
             if (rig.w.Status[r].text() != "passed") {
@@ -164,9 +109,9 @@ void LoopbackRun(benchmark::State& state) {
             }
         }
     }
-    state.SetLabel(qt ? "Qt event pump" : "headless pump");
 }
-BENCHMARK(LoopbackRun)->Arg(0)->Arg(1)->ArgName("qt")->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(LoopbackRun, ui::BlockingPump)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(LoopbackRun, shell::QtEventPump)->Unit(benchmark::kMillisecond);
 
 #if ZELTO_HAVE_LAB
 // A run whose one connect never hears back: it waits the full 20 seconds under the Qt event
@@ -174,9 +119,8 @@ BENCHMARK(LoopbackRun)->Arg(0)->Arg(1)->ArgName("qt")->Unit(benchmark::kMillisec
 void BlackholeConnectRun(benchmark::State& state) {
     zelto::lab::GatewayLab lab;
     lab.peer().ip("route add blackhole 10.201.0.0/16");
-    Rig rig(true);
-    rig.row(0, "Loop Back", {"127.0.0.1"});
-    rig.row(1, "Far", {"10.201.0.5:80"});
+    Rig<shell::QtEventPump> rig;
+    rig.profile({{"Loop Back", {"127.0.0.1"}}, {"Far", {"10.201.0.5:80"}}});
     QTimer tick;
     int ticks = 0;
     QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
@@ -184,7 +128,7 @@ void BlackholeConnectRun(benchmark::State& state) {
     for (auto _ : state) {
         const double cpu = processCpuMs();
         const auto start = Clock::now();
-        rig.engine->RunTests_Click();
+        rig.engine.RunTests_Click();
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
         state.counters["cpu_ms"] = processCpuMs() - cpu;
         state.counters["ticks"] = ticks;

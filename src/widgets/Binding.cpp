@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -54,6 +55,16 @@ void syncCommon(QWidget* w, const ui::Control& m) {
     w->setToolTip(qs(m.toolTip()));
 }
 
+// A widget may go before its model (a screen closed, a window torn down at exit); the model's
+// later changes must not reach it.
+template <class Sync>
+void follow(QObject* widget, ui::Control& model, Sync sync) {
+    model.changed.connect([guard = QPointer<QObject>(widget), sync] {
+        if (guard)
+            sync();
+    });
+}
+
 }  // namespace
 
 QColor toQColor(ui::Color c, const QWidget* w) {
@@ -76,7 +87,7 @@ void bind(QWidget* top, ui::Window& model) {
         if (top->isVisible() != model.visible())
             top->setVisible(model.visible());
     };
-    model.changed.connect(sync);
+    follow(top, model, sync);
     sync();
 }
 
@@ -90,7 +101,7 @@ ui::WindowState windowStateOf(const QWidget* top) {
 
 void bindVisibility(QWidget* widget, ui::Control& model) {
     auto sync = [widget, &model] { syncCommon(widget, model); };
-    model.changed.connect(sync);
+    follow(widget, model, sync);
     sync();
 }
 
@@ -100,7 +111,7 @@ void bind(QLabel* label, ui::TextBox& model) {
         label->setText(qs(model.text()));
         setTextColor(label, model.color());
     };
-    model.changed.connect(sync);
+    follow(label, model, sync);
     sync();
 }
 
@@ -122,7 +133,7 @@ void bind(QLineEdit* edit, ui::TextBox& model) {
             edit->setText(shown());
         setTextColor(edit, model.color());
     };
-    model.changed.connect(sync);
+    follow(edit, model, sync);
     QObject::connect(edit, &QLineEdit::textEdited, [edit, &model, state, shown](const QString& t) {
         const std::optional<std::string> bytes = ui::fromUtf8(t.toStdString(), state->encoding);
         if (!bytes) {
@@ -167,7 +178,7 @@ void bind(QPlainTextEdit* edit, ui::TextBox& model) {
             edit->ensureCursorVisible();
         }
     };
-    model.changed.connect(sync);
+    follow(edit, model, sync);
     sync();
 }
 
@@ -178,7 +189,7 @@ void bind(QCheckBox* box, ui::CheckBox& model) {
         if (box->isChecked() != model.value())
             box->setChecked(model.value());
     };
-    model.changed.connect(sync);
+    follow(box, model, sync);
     QObject::connect(box, &QCheckBox::clicked, [box, &model](bool checked) {
         model.setValue(checked);
         // A handler may have refused or changed the value: show what the model holds.
@@ -197,7 +208,7 @@ void bind(QRadioButton* button, ui::OptionGroup& model, int index) {
         }
         button->setChecked(model.selected() == index);
     };
-    model.changed.connect(sync);
+    follow(button, model, sync);
     QObject::connect(button, &QRadioButton::clicked, [&model, index] { model.select(index); });
     sync();
 }
@@ -208,7 +219,7 @@ void bind(QAbstractButton* button, ui::Button& model, bool showCaption) {
         if (showCaption)
             button->setText(qs(model.caption()));
     };
-    model.changed.connect(sync);
+    follow(button, model, sync);
     QObject::connect(button, &QAbstractButton::clicked, [&model] { model.click(); });
     sync();
 }
@@ -220,7 +231,7 @@ void bind(QAction* action, ui::MenuItem& model) {
         action->setChecked(model.checked());
         action->setEnabled(model.enabled());
     };
-    model.changed.connect(sync);
+    follow(action, model, sync);
     QObject::connect(action, &QAction::triggered, [action, &model] {
         action->setChecked(model.checked());  // the mark follows the run state, not the click
         model.click();
@@ -239,7 +250,7 @@ void bind(QObject* owner, ui::Timer& model) {
             timer->stop();
         }
     };
-    model.changed.connect(sync);
+    follow(timer, model, sync);
     QObject::connect(timer, &QTimer::timeout, [&model] { model.tick(); });
     sync();
 }

@@ -8,7 +8,7 @@
 #include "cli/CliProcess.h"
 #include "lab/Lab.h"
 #include "probes/linux/LinuxNetworkServices.h"
-#include "run/EngineFixture.h"
+#include "support/EngineRig.h"
 
 namespace zelto::test {
 namespace {

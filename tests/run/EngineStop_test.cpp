@@ -6,7 +6,7 @@
 
 #include "probes/NetworkServices.h"
 #include "run/Engine.h"
-#include "run/EngineFixture.h"
+#include "support/EngineRig.h"
 
 namespace zelto::test {
 namespace {

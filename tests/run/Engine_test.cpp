@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "run/EngineFixture.h"
+#include "support/EngineRig.h"
 
 namespace zelto::test {
 namespace {

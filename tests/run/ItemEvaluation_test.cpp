@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run/EngineFixture.h"
+#include "support/EngineRig.h"
 
 namespace zelto::test {
 namespace {

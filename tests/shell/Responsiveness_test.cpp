@@ -16,16 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "probes/NetworkServices.h"
-#include "profiles/ProfileContext.h"
-#include "run/Engine.h"
-#include "run/ResultsBox.h"
-#include "run/TrayActions.h"
-#include "shell/FrmMainControls.h"
 #include "shell/QtEventPump.h"
-#include "support/Fakes.h"
-#include "ui/Clock.h"
-#include "ui/ProgramEnd.h"
-#include "ui/Prompter.h"
+#include "support/EngineRig.h"
 
 namespace zelto::test {
 namespace {
@@ -60,14 +52,6 @@ class SlowConnect : public probes::NetworkServices {
     std::atomic<bool> wasCancelled{false};
 };
 
-class NoTray : public run::TrayActions {
-  public:
-    void SetTrayIcon(int, const std::string&) override {}
-    void ShowTrayBalloon(const std::string&, const std::string&, int, const std::string&,
-                         int) override {}
-    void mnuShow_Click() override {}
-};
-
 double cpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -75,38 +59,16 @@ double cpuSeconds() {
     return secs(u.ru_utime) + secs(u.ru_stime);
 }
 
-struct Responsiveness : ::testing::Test {
-    Responsiveness() {
-        for (int f = 0; f <= profiles::MessageField; ++f) {
-            session.Table.at(0, 0, f) = profiles::kBlank;
-            session.Table.at(0, 1, f) = profiles::kBlank;
-        }
-        session.Table.at(0, 0, 0) = "1) Loop Back";
-        session.Table.at(0, 0, 1) = "127.0.0.1";
-        session.Table.at(0, 1, 0) = "2) Web";
-        session.Table.at(0, 1, 1) = "192.0.2.1:80";
-        session.TestCount = 2;
-        w.Test[0].setValue(true);
-        w.Test[1].setValue(true);
-    }
-
+/// The application the Qt pump needs, made before the rig.
+struct QtApp {
     int argc = 1;
     char name[8] = "test";
     char* argv[2] = {name, nullptr};
     QCoreApplication app{argc, argv};
-    shell::QtEventPump pump;
+};
 
-    profiles::Session session;
-    shell::FrmMainControls w;
-    ui::ScriptedPrompter prompt;
-    ui::ThrowingProgramEnd end;
-    FakeGatherer net;
-    SlowConnect probes;
-    profiles::ProfileContext ctx{session, w, prompt, end, net, probes};
-    run::ResultsBox results{w.Results1, w.ErrorsOnly, w.SimpleMessage};
-    NoTray tray;
-    ui::SystemClock clock;
-    run::Engine engine{{ctx, results, tray, pump, clock}};
+struct Responsiveness : ::testing::Test, QtApp, EngineRig<SlowConnect, shell::QtEventPump> {
+    Responsiveness() { profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}}); }
 };
 
 TEST_F(Responsiveness, StopClickAndTimerTicksAreServedBeforeTheProbeReturns) {

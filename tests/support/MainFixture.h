@@ -11,9 +11,11 @@
 
 namespace zelto::test {
 
-/// A main window model over a temporary program folder, with fake platform pieces.
-struct MainFixture : ::testing::Test {
-    MainFixture() { session.InstallDir = dir.path(); }
+/// A main window model over a temporary program folder, with fake platform pieces, served by
+/// the given pump (the desktop's blocking one or the command line's).
+template <class Pump>
+struct MainRig {
+    MainRig() { session.InstallDir = dir.path(); }
 
     void writeProfile(const std::string& name, const std::vector<std::string>& lines) {
         std::string text;
@@ -44,7 +46,7 @@ struct MainFixture : ::testing::Test {
     ui::ThrowingProgramEnd end;
     FakeNetworkServices probes;
     FakeGatherer net;
-    ui::BlockingPump pump;
+    Pump pump;
     ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
     shell::MemorySettingsStore settings;
     RecordingTrayHost tray;
@@ -52,5 +54,7 @@ struct MainFixture : ::testing::Test {
     shell::FrmMainControls& c = main.c;
     int endStatus = -1;
 };
+
+struct MainFixture : ::testing::Test, MainRig<ui::BlockingPump> {};
 
 }  // namespace zelto::test

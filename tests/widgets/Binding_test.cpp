@@ -109,5 +109,39 @@ TEST(Binding, ResultsAppendKeepsTheTextAndShowsCrLfAsLines) {
     EXPECT_EQ(edit.toPlainText(), "");
 }
 
+// Continuous runs repeat only through this binding; the logic tests tick the model themselves.
+TEST(Binding, AModelTimerTicksWhileEnabledAndStopsWhenDisabled) {
+    app();
+    ui::Timer model;
+    int ticks = 0;
+    model.onTick = [&] { ++ticks; };
+    model.setInterval(10);
+    QObject owner;
+    bind(&owner, model);
+    QTest::qWait(50);
+    EXPECT_EQ(ticks, 0) << "a disabled timer ticked";
+    model.setEnabled(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 2000));
+    model.setEnabled(false);
+    const int stopped = ticks;
+    QTest::qWait(50);
+    EXPECT_EQ(ticks, stopped);
+}
+
+TEST(Binding, AWidgetDestroyedBeforeItsModelIsLeftAlone) {
+    app();
+    ui::TextBox model("kept");
+    ui::CheckBox box;
+    {
+        QLabel label;
+        QCheckBox check;
+        bind(&label, model);
+        bind(&check, box);
+    }
+    model.setText("changed after the label went");
+    box.setValue(true);
+    EXPECT_EQ(model.text(), "changed after the label went");
+}
+
 }  // namespace
 }  // namespace zelto::widgets

@@ -121,9 +121,9 @@ struct Row {
     bool checked = true;
 };
 
-/// An engine over a fresh window model with the given probes, a scripted pump and a fixed
-/// clock.
-template <class Probes>
+/// An engine over a fresh window model with the given probes and pump and a fixed clock: the
+/// one rig of the run tests, the responsiveness tests and the engine benchmark.
+template <class Probes, class Pump = ScriptedPump>
 struct EngineRig {
     /// Puts `rows` into slot 0 (display names numbered as the loader numbers them).
     void profile(const std::vector<Row>& rows) {
@@ -158,7 +158,7 @@ struct EngineRig {
     profiles::ProfileContext ctx{session, w, prompt, end, net, probes};
     run::ResultsBox results{w.Results1, w.ErrorsOnly, w.SimpleMessage};
     RecordingTray tray{w.window};
-    ScriptedPump pump;
+    Pump pump;
     ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
     run::Engine engine{{ctx, results, tray, pump, clock}};
 };
