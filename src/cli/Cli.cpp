@@ -26,6 +26,7 @@
 #include "package/PackUnpack.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/Startup.h"
+#include "profiles/TextFile.h"
 #include "shell/FrmMain.h"
 #include "shell/SettingsStore.h"
 #include "shell/TrayHostSlot.h"
@@ -120,26 +121,8 @@ int reportRun(const CliOptions& o, const RunReport& report) {
     return printed && written ? exitStatus(report) : kCouldNotRun;
 }
 
-int runChecks(const CliOptions& o, CliEventPump& pump, std::atomic<bool>& interrupted,
-              std::atomic<shell::FrmMain*>& target) {
-    probes::LinuxNetworkServices probes;
-    netparams::LinuxNetParams netParams;
-    // No notification area: the tray keeps its record and shows nothing.
-    shell::TrayHostSlot tray;
-    ui::SystemClock clock;
-    // The user's saved desktop settings are neither read nor changed.
-    shell::MemorySettingsStore settings;
-    ui::ThrowingProgramEnd end;
-    CliPrompter prompter(std::cerr);
-    profiles::Session session;
-    session.InstallDir = programFolderFor(o);
-
-    shell::FrmMain model(
-        session, {prompter, end, probes, netParams.gatherer(), pump, clock, settings, tray});
-    netParams.gatherer().setOutcomeHandler(
-        [&model](const netparams::GatherOutcome& g) { model.applyGatherOutcome(g); });
-    CliCheck check(model);
-
+int checkAndReport(const CliOptions& o, CliCheck& check, shell::FrmMain& model,
+                   std::atomic<bool>& interrupted, std::atomic<shell::FrmMain*>& target) {
     std::optional<std::string> refused;
     try {
         refused = check.prepare(o);
@@ -188,6 +171,39 @@ int makeSetup(const CliOptions& o) {
     const bool made = package::MakeSetup(session, session.InstallDir + package::kFileNames[0],
                                          prompter, system::realSystemCalls());
     return made ? 0 : kCouldNotRun;
+}
+
+int runChecks(const CliOptions& o, CliEventPump& pump, std::atomic<bool>& interrupted,
+              std::atomic<shell::FrmMain*>& target) {
+    probes::LinuxNetworkServices probes;
+    netparams::LinuxNetParams netParams;
+    // No notification area: the tray keeps its record and shows nothing.
+    shell::TrayHostSlot tray;
+    ui::SystemClock clock;
+    // The user's saved desktop settings are neither read nor changed.
+    shell::MemorySettingsStore settings;
+    ui::ThrowingProgramEnd end;
+    CliPrompter prompter(std::cerr);
+    profiles::Session session;
+    session.InstallDir = programFolderFor(o);
+
+    shell::FrmMain model(
+        session, {prompter, end, probes, netParams.gatherer(), pump, clock, settings, tray});
+    netParams.gatherer().setOutcomeHandler(
+        [&model](const netparams::GatherOutcome& g) { model.applyGatherOutcome(g); });
+    CliCheck check(model);
+    try {
+        return checkAndReport(o, check, model, interrupted, target);
+    } catch (const ui::ProgramEnded&) {
+        throw;
+    } catch (...) {
+        // The last resort: what failed, in the file-error form, with the file in hand.
+        target.store(nullptr);
+        const std::string told =
+            profiles::fileErrorMessage(session.FilePath, profiles::currentExceptionError());
+        prompter.tell(told);
+        return couldNotRun(o, told, true);
+    }
 }
 
 int printParams(const CliOptions& o) {
@@ -280,8 +296,8 @@ int runCli(int argc, char** argv) {
     } catch (const ui::ProgramEnded&) {
         // Whatever ended the program has told why on standard error.
         return kCouldNotRun;
-    } catch (const std::exception& e) {
-        tellError(std::string("unexpected failure: ") + e.what());
+    } catch (...) {
+        tellError("unexpected failure: " + profiles::currentExceptionError().description);
         return kCouldNotRun;
     }
 }

@@ -1,5 +1,10 @@
 #include "profiles/TextFile.h"
 
+#include <cerrno>
+#include <exception>
+#include <new>
+#include <system_error>
+
 #include "system/linux/WholeFile.h"
 #include "ui/Prompter.h"
 
@@ -8,6 +13,21 @@ namespace zelto::profiles {
 std::string fileErrorMessage(const std::string& filePath, const FileError& error) {
     return std::string("Error for ") + ui::kAppTitle + ": File error for " + filePath + " " +
            ". Description=" + error.description + " - Error number=" + std::to_string(error.number);
+}
+
+FileError currentExceptionError() {
+    constexpr int kInternalErrorNumber = 51;
+    try {
+        throw;
+    } catch (const std::system_error& e) {
+        return {e.code().value(), e.code().message()};
+    } catch (const std::bad_alloc&) {
+        return systemError(ENOMEM);
+    } catch (const std::exception& e) {
+        return {kInternalErrorNumber, e.what()};
+    } catch (...) {
+        return {kInternalErrorNumber, "Internal error"};
+    }
 }
 
 ReadLinesResult readLines(const std::string& path) {

@@ -10,40 +10,70 @@ bool continues(char c) {
 
 }  // namespace
 
-std::size_t sequenceLength(std::string_view text) {
-    if (text.empty())
-        return 0;
-    const auto at = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char b = at(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (b < 0x80) {
-        return 1;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        if (b == 0xE0)
-            low = 0xA0;
-        else if (b == 0xED)
-            high = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        if (b == 0xF0)
-            low = 0x90;
-        else if (b == 0xF4)
-            high = 0x8F;
+std::optional<char32_t> decode(std::string_view text, std::size_t& i) {
+    if (i >= text.size())
+        return std::nullopt;
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) {
+        ++i;
+        return char32_t{lead};
+    }
+    std::size_t extra = 0;
+    char32_t cp = 0;
+    char32_t least = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1, cp = lead & 0x1F, least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2, cp = lead & 0x0F, least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3, cp = lead & 0x07, least = 0x10000;
     } else {
-        return 0;
+        return std::nullopt;
     }
-    if (text.size() < length || at(1) < low || at(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!continues(text[i]))
-            return 0;
+    if (text.size() - i <= extra)
+        return std::nullopt;
+    for (std::size_t k = 1; k <= extra; ++k) {
+        if (!continues(text[i + k]))
+            return std::nullopt;
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
     }
-    return length;
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return std::nullopt;
+    i += extra + 1;
+    return cp;
+}
+
+void append(std::string& out, char32_t cp) {
+    const auto put = [&out](char32_t bits) { out += static_cast<char>(bits); };
+    if (cp < 0x80) {
+        put(cp);
+    } else if (cp < 0x800) {
+        put(0xC0 | (cp >> 6));
+        put(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        put(0xE0 | (cp >> 12));
+        put(0x80 | ((cp >> 6) & 0x3F));
+        put(0x80 | (cp & 0x3F));
+    } else {
+        put(0xF0 | (cp >> 18));
+        put(0x80 | ((cp >> 12) & 0x3F));
+        put(0x80 | ((cp >> 6) & 0x3F));
+        put(0x80 | (cp & 0x3F));
+    }
+}
+
+bool isValid(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (!decode(text, i))
+            return false;
+    }
+    return true;
+}
+
+std::size_t sequenceLength(std::string_view text) {
+    std::size_t i = 0;
+    return decode(text, i) ? i : 0;
 }
 
 std::size_t characterCount(std::string_view text) {

@@ -15,37 +15,6 @@ constexpr std::array<char32_t, 32> kHigh{
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-/// Decodes one character at `i` and moves past it; nothing when the bytes there are not UTF-8.
-std::optional<char32_t> nextUtf8(std::string_view s, std::size_t& i) {
-    const std::size_t length = system::utf8::sequenceLength(s.substr(i));
-    if (length == 0)
-        return std::nullopt;
-    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(s[i + k]); };
-    char32_t cp = length == 1 ? byte(0) : byte(0) & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k)
-        cp = (cp << 6) | (byte(k) & 0x3F);
-    i += length;
-    return cp;
-}
-
 std::optional<char> toWindows1252(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
         return static_cast<char>(cp);
@@ -60,13 +29,7 @@ std::optional<char> toWindows1252(char32_t cp) {
 }  // namespace
 
 bool isValidUtf8(std::string_view bytes) {
-    for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t length = system::utf8::sequenceLength(bytes.substr(i));
-        if (length == 0)
-            return false;
-        i += length;
-    }
-    return true;
+    return system::utf8::isValid(bytes);
 }
 
 std::string toUtf8(std::string_view bytes, TextEncoding from) {
@@ -77,7 +40,7 @@ std::string toUtf8(std::string_view bytes, TextEncoding from) {
     for (const char c : bytes) {
         const auto b = static_cast<std::uint8_t>(c);
         const bool high = b >= 0x80 && b < 0xA0;
-        appendUtf8(out, high && kHigh[b - 0x80] != 0 ? kHigh[b - 0x80] : char32_t{b});
+        system::utf8::append(out, high && kHigh[b - 0x80] != 0 ? kHigh[b - 0x80] : char32_t{b});
     }
     return out;
 }
@@ -87,7 +50,7 @@ std::optional<std::string> fromUtf8(std::string_view utf8, TextEncoding to) {
         return std::string(utf8);
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
-        const std::optional<char32_t> cp = nextUtf8(utf8, i);
+        const std::optional<char32_t> cp = system::utf8::decode(utf8, i);
         const std::optional<char> byte = cp ? toWindows1252(*cp) : std::nullopt;
         if (!byte)
             return std::nullopt;

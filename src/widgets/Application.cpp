@@ -5,6 +5,7 @@
 #include <QSessionManager>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "netparams/AdpaterStatus.h"
@@ -13,6 +14,7 @@
 #include "package/Progress.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/Startup.h"
+#include "profiles/TextFile.h"
 #include "shell/FrmMain.h"
 #include "shell/InstallPlaces.h"
 #include "shell/QtEventPump.h"
@@ -37,11 +39,34 @@ void zeltoInitResources() {
 
 namespace zelto::widgets {
 
+namespace {
+
+// Every handler runs inside notify(): an exception that none of them caught ends here, in the
+// last-resort handler, instead of aborting the program without a word.
+class GuardedApplication : public QApplication {
+  public:
+    using QApplication::QApplication;
+    std::function<void()> lastResort;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            if (!lastResort)
+                throw;
+            lastResort();
+            return false;
+        }
+    }
+};
+
+}  // namespace
+
 int runDesktop(int argc, char** argv) {
     // Before Qt makes threads of its own: logout, shutdown and Ctrl+C wait for the main window
     // to unload instead of killing the program with its settings unsaved.
     shell::SignalWatch signalWatch;
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     // Until the checker's window exists (a name question, the installer) a signal ends the
     // program as it usually would.
     shell::FrmMain* checker = nullptr;
@@ -63,6 +88,13 @@ int runDesktop(int argc, char** argv) {
 
     QtPrompter prompter;
     ui::ExitProgramEnd end;
+    profiles::Session session;
+    // The file-error form with the file in hand, then the end a failed load has.
+    app.lastResort = [&] {
+        prompter.tell(
+            profiles::fileErrorMessage(session.FilePath, profiles::currentExceptionError()));
+        end.end(1);
+    };
     const std::string exe = QCoreApplication::applicationFilePath().toStdString();
     system::SystemCalls& fileCalls = system::realSystemCalls();
     std::unique_ptr<package::Progress> progress;
@@ -89,7 +121,6 @@ int runDesktop(int argc, char** argv) {
     shell::QtEventPump pump;
     ui::SystemClock clock;
     shell::QtSettingsStore settings;
-    profiles::Session session;
     session.InstallDir = profiles::programFolder(exe);
 
     shell::FrmMain model(
@@ -125,7 +156,11 @@ int runDesktop(int argc, char** argv) {
     QObject::connect(&app, &QGuiApplication::commitDataRequest,
                      [&model](QSessionManager&) { model.commitData(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&model] { model.endBySystem(); });
-    model.startChecker();
+    try {
+        model.startChecker();
+    } catch (...) {
+        app.lastResort();
+    }
     return QApplication::exec();
 }
 

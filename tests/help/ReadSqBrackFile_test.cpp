@@ -70,12 +70,13 @@ TEST(ReadSqBrackFile, ReadsAnyLineEndAndReportsAnUnreadableFileOnce) {
                                       "Error number=2");
 
     // A folder of the name opens but cannot be read: the same message, no crash.
-    ASSERT_EQ(::mkdir((dir.path() + kHelpFile).c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((dir.path() + kUserGuideFile).c_str(), 0755), 0);
     p.messages.clear();
-    EXPECT_EQ(ReadSqBrackFile(s, p, kHelpFile, "DHCP"), "");
+    EXPECT_EQ(ReadSqBrackFile(s, p, kUserGuideFile, "Purpose"), "");
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0].text, "Error for Zelto: File error for " + dir.path() +
-                                      "Help.txt . Description=Is a directory - Error number=21");
+                                      "UserGuide.txt . Description=Is a directory - Error "
+                                      "number=21");
 }
 
 // The bundled texts answer every lookup the program makes, and keep CR LF line ends.
