@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "netparams/NetParamsGatherer.h"
 #include "netparams/NetSources.h"
@@ -30,6 +31,15 @@ struct GatherOutcome {
     std::optional<AdapterIndicator> indicator;
 };
 
+/// What a gather is for; callers name it by its word ("Everything", "KeyValues", "Analyze",
+/// "Nothing"), and any other word (autoconfig's "gateway") only refreshes the snapshot.
+enum class GatherMode { Everything, KeyValues, Analyze, Nothing, Other };
+GatherMode gatherModeOf(const std::string& mode);
+
+class Report;
+class IndicatorClasses;
+struct InterfaceStatus;
+
 /// Gathers the network parameter snapshot and the report text from its platform sources.
 class GetNetParams : public NetParamsGatherer {
   public:
@@ -50,7 +60,15 @@ class GetNetParams : public NetParamsGatherer {
     void setOutcomeHandler(OutcomeHandler handler) { handler_ = std::move(handler); }
 
   private:
-    void run(const std::string& mode, bool explanation);
+    void reset(GatherMode mode);
+    void run(GatherMode mode, bool explanation);
+    void writeDns(Report& report, const std::vector<std::string>& servers, bool explanation);
+    void writeNode(Report& report, const NetworkParams& p);
+    void writeAdapter(Report& report, const InterfaceTable& table, const InterfaceRow& adapter,
+                      int a, bool explanation, IndicatorClasses& classes);
+    void writeAddresses(Report& report, std::vector<IpEntry> addresses, int a);
+    void writeGateways(Report& report, std::vector<std::string> gateways, int a);
+    void writeLease(Report& report, const std::optional<DhcpLease>& lease, int a);
 
     ParamsSource& params_;
     InterfaceSource& interfaces_;

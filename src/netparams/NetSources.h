@@ -31,6 +31,10 @@ enum OperStatus : int {
     kOperOperational = 5,
 };
 
+/// What a link is for, as far as the adapter list cares: the cards a user plugs into come first,
+/// and links a container or VM manager made for its guests are no adapters of this PC.
+enum class LinkRole { Physical, Other, Guest };
+
 /// One IPv4 address of an interface and its mask, both dotted.
 struct IpEntry {
     std::string address;
@@ -65,8 +69,10 @@ struct InterfaceRow {
     std::uint64_t outErrors = 0;
     /// IPv4 addresses in the kernel's order (primary first).
     std::vector<IpEntry> addresses;
-    /// Gateways of the default routes that leave through this interface.
+    /// Gateways of the default routes that leave through this interface. A route without a
+    /// gateway address shows the link's peer address, else the link's name in words.
     std::vector<std::string> gateways;
+    LinkRole role = LinkRole::Other;
 };
 
 /// One read of the interface table. `sizingError` is an errno when the table could not be
@@ -112,6 +118,8 @@ class ParamsSource {
 struct DhcpLease {
     /// The server's dotted address; empty when the client did not record it.
     std::string server;
+    /// The address the lease gave; empty when the record does not name it.
+    std::string address;
     std::int64_t obtained = 0;
     std::int64_t expires = 0;
 };
@@ -121,8 +129,8 @@ class DhcpSource {
   public:
     virtual ~DhcpSource() = default;
     /// The lease of the client that configures this interface by DHCP; nothing when no
-    /// client does.
-    virtual std::optional<DhcpLease> lease(int index, const std::string& name) = 0;
+    /// client does. DHCP that is configured but holds no current lease gives an empty lease.
+    virtual std::optional<DhcpLease> lease(const InterfaceRow& link) = 0;
 };
 
 }  // namespace zelto::netparams

@@ -90,6 +90,7 @@ std::vector<std::string> statementWords(std::string_view statement) {
 struct DhclientBlock {
     std::string interface;
     std::string server;
+    std::string address;
     std::optional<std::int64_t> leaseTime;
     std::optional<std::int64_t> expires;
     bool never = false;
@@ -100,6 +101,8 @@ void applyStatement(DhclientBlock& block, const std::vector<std::string>& w) {
         return;
     if (w[0] == "interface" && w.size() >= 2) {
         block.interface = w[1];
+    } else if (w[0] == "fixed-address" && w.size() >= 2 && isDotted(w[1])) {
+        block.address = w[1];
     } else if (w[0] == "option" && w.size() >= 3) {
         std::int64_t seconds = 0;
         if (w[1] == "dhcp-server-identifier" && isDotted(w[2]))
@@ -123,6 +126,7 @@ void applyStatement(DhclientBlock& block, const std::vector<std::string>& w) {
 std::optional<DhcpLease> leaseOf(const DhclientBlock& block, std::int64_t fileTime) {
     DhcpLease lease;
     lease.server = block.server;
+    lease.address = block.address;
     if (block.never || (block.leaseTime && *block.leaseTime >= kInfiniteLease)) {
         lease.expires = kNeverExpires;
         lease.obtained = fileTime;
@@ -251,6 +255,7 @@ std::optional<DhcpLease> parseNetworkdLease(std::string_view text, std::int64_t 
         const std::string_view value = line.substr(equals + 1);
         if (key == "ADDRESS") {
             any = isDotted(value);
+            lease.address = any ? std::string(value) : std::string();
         } else if (key == "SERVER_ADDRESS" && isDotted(value)) {
             lease.server = std::string(value);
         } else if (key == "LIFETIME") {
@@ -314,14 +319,22 @@ std::optional<DhcpLease> parseDhcpcdLease(std::string_view bytes, std::int64_t f
     if ((overload & 2) != 0)
         readOptions(bytes.substr(kSnameOffset, kSnameSize), false);
 
-    DhcpLease lease;
-    if (server) {
+    auto dotted = [](std::uint32_t networkOrder) {
         char text[INET_ADDRSTRLEN] = {};
         in_addr address{};
-        address.s_addr = *server;
+        address.s_addr = networkOrder;
         ::inet_ntop(AF_INET, &address, text, sizeof text);
-        lease.server = text;
-    }
+        return std::string(text);
+    };
+    DhcpLease lease;
+    if (server)
+        lease.server = dotted(*server);
+    // yiaddr, "your address": what the server gave this client.
+    constexpr std::size_t kYiaddrOffset = 16;
+    std::uint32_t yours = 0;
+    std::memcpy(&yours, bytes.data() + kYiaddrOffset, 4);
+    if (yours != 0)
+        lease.address = dotted(yours);
     lease.obtained = fileTime;
     if (leaseTime)
         lease.expires = *leaseTime == kInfiniteLease ? kNeverExpires : fileTime + *leaseTime;
@@ -337,6 +350,8 @@ std::optional<DhcpLease> leaseFromNetworkManager(
     };
     if (isDotted(value("dhcp_server_identifier")))
         lease.server = std::string(value("dhcp_server_identifier"));
+    if (isDotted(value("ip_address")))
+        lease.address = std::string(value("ip_address"));
     std::int64_t expiry = 0;
     std::int64_t leaseTime = 0;
     const bool haveExpiry = toNumber(value("expiry"), expiry) && expiry > 0 && expiry <= kLatest;

@@ -20,15 +20,16 @@ namespace zelto::netparams {
 std::optional<DhcpLease> parseDhclientLeases(std::string_view text, std::string_view interface,
                                              bool anyInterface, std::int64_t fileTime);
 
-/// A systemd-networkd lease file (KEY=value lines: SERVER_ADDRESS, LIFETIME); the lease was
-/// obtained when the file was written.
+/// A systemd-networkd lease file (KEY=value lines: ADDRESS, SERVER_ADDRESS, LIFETIME; also
+/// NetworkManager's internal client's); the lease was obtained when the file was written.
 std::optional<DhcpLease> parseNetworkdLease(std::string_view text, std::int64_t fileTime);
 
 /// A dhcpcd lease file: the server's raw DHCP message (option 54 server, 51 lease time); the
 /// lease was obtained when the file was written.
 std::optional<DhcpLease> parseDhcpcdLease(std::string_view bytes, std::int64_t fileTime);
 
-/// NetworkManager's DHCP4Config options (dhcp_server_identifier, dhcp_lease_time, expiry).
+/// NetworkManager's DHCP4Config options (dhcp_server_identifier, ip_address, dhcp_lease_time,
+/// expiry).
 std::optional<DhcpLease> leaseFromNetworkManager(const std::map<std::string, std::string>& options);
 
 /// The expiry recorded for a lease that never ends: the last second the original records hold.

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <linux/if.h>
 #include <linux/if_arp.h>
+#include <linux/if_tun.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,10 @@
 namespace zelto::netparams {
 
 namespace {
+
+// Where the route lookup asks the way to: a public address (Cloudflare's resolver). The lookup
+// only reads the routing tables.
+const std::uint32_t kPublicAddress = htonl(0x01010101);
 
 // sysfs attributes are a few bytes; one read with a small buffer is all it takes.
 bool readSmallFile(const std::string& path, std::string& out) {
@@ -148,6 +153,10 @@ std::uint64_t interfaceSpeed(const std::string& sysfsNet, const std::string& nam
     return static_cast<std::uint64_t>(megabits) * 1'000'000u;
 }
 
+std::string directLinkGateway(const std::string& linkName) {
+    return linkName + " (direct link)";
+}
+
 std::string dottedAddress(std::uint32_t networkOrder) {
     char text[INET_ADDRSTRLEN] = {};
     in_addr address{};
@@ -160,6 +169,30 @@ std::string prefixMask(int prefixLength) {
     const int bits = std::clamp(prefixLength, 0, 32);
     const std::uint32_t mask = bits == 0 ? 0 : ~std::uint32_t{0} << (32 - bits);
     return dottedAddress(htonl(mask));
+}
+
+LinkRole linkRole(const std::string& sysfsNet, const std::string& name, unsigned short arphrd,
+                  const std::string& linkKind) {
+    // Container and VM managers give their guests veth pairs, taps and macvtaps and join
+    // them with bridges; a bridge that carries the PC's own network is kept by its default
+    // route instead.
+    if (linkKind == "veth" || linkKind == "bridge" || linkKind == "macvtap" || linkKind == "ipvtap")
+        return LinkRole::Guest;
+    if (!safeName(name))
+        return LinkRole::Other;
+    const std::string dir = sysfsNet + "/" + name;
+    if (linkKind == "tun") {
+        // A tap carries Ethernet frames to a VM; a tun is a VPN's tunnel.
+        std::string flags;
+        readSmallFile(dir + "/tun_flags", flags);
+        unsigned long value = 0;
+        std::from_chars(flags.data() + std::min<std::size_t>(flags.size(), 2),
+                        flags.data() + flags.size(), value, 16);
+        return (value & IFF_TAP) != 0 ? LinkRole::Guest : LinkRole::Other;
+    }
+    if (linkKind.empty() && arphrd == ARPHRD_ETHER && exists(dir + "/device"))
+        return LinkRole::Physical;
+    return LinkRole::Other;
 }
 
 InterfaceTable LinuxInterfaceSource::readInterfaces() {
@@ -175,6 +208,10 @@ InterfaceTable LinuxInterfaceSource::readInterfaces() {
     int error = socket.dumpLinks(links);
     if (error == 0)
         error = socket.dumpAddresses(addresses);
+    // The route the kernel would take to the Internet honours policy rules (a VPN's own
+    // table); the main table's defaults follow it.
+    if (error == 0 && socket.lookupRoute(kPublicAddress, gateways) != 0)
+        gateways.clear();
     if (error == 0)
         error = socket.dumpDefaultGateways(gateways);
     if (error != 0) {
@@ -208,6 +245,7 @@ InterfaceTable LinuxInterfaceSource::readInterfaces() {
         row.outUcastPkts = link.txPackets;
         row.outDiscards = link.txDropped;
         row.outErrors = link.txErrors;
+        row.role = linkRole(sysfsNet_, link.name, link.arphrd, link.kind);
         rowOf[link.index] = table.rows.size();
         table.rows.push_back(std::move(row));
     }
@@ -216,9 +254,22 @@ InterfaceTable LinuxInterfaceSource::readInterfaces() {
             table.rows[row->second].addresses.push_back(
                 {dottedAddress(address.address), prefixMask(address.prefixLength)});
     }
-    for (const GatewayRecord& gateway : gateways) {
-        if (const auto row = rowOf.find(gateway.index); row != rowOf.end())
-            table.rows[row->second].gateways.push_back(dottedAddress(gateway.gateway));
+    std::map<int, std::uint32_t> peerOf;
+    for (const AddressRecord& address : addresses) {
+        if (address.peer != 0)
+            peerOf.emplace(address.index, address.peer);
+    }
+    for (auto gateway = gateways.begin(); gateway != gateways.end(); ++gateway) {
+        const auto row = rowOf.find(gateway->index);
+        if (row == rowOf.end() || std::find(gateways.begin(), gateway, *gateway) != gateway)
+            continue;
+        InterfaceRow& link = table.rows[row->second];
+        if (gateway->gateway != 0)
+            link.gateways.push_back(dottedAddress(gateway->gateway));
+        else if (const auto peer = peerOf.find(link.index); peer != peerOf.end())
+            link.gateways.push_back(dottedAddress(peer->second));
+        else
+            link.gateways.push_back(directLinkGateway(link.name));
     }
     return table;
 }

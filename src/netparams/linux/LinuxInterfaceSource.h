@@ -8,7 +8,8 @@
 namespace zelto::netparams {
 
 /// The interface table from the kernel: one netlink dump each of links, IPv4 addresses and
-/// routes, plus speed and kind of interface from sysfs.
+/// routes and a lookup of the route to the Internet, plus speed and kind of interface from
+/// sysfs.
 class LinuxInterfaceSource : public InterfaceSource {
   public:
     explicit LinuxInterfaceSource(std::string sysfsNet = "/sys/class/net",
@@ -30,6 +31,15 @@ int operStatusOf(unsigned char operState, unsigned int flags);
 /// `sysfsNet` and the netlink kind; empty when nothing tells.
 std::string interfaceKind(const std::string& sysfsNet, const std::string& name,
                           unsigned short arphrd, const std::string& linkKind);
+
+/// Whether a link is a card of this PC, a link a container or VM manager made for its guests
+/// (by its netlink kind, and a tun's flags in sysfs), or another link (VPN, VLAN ...).
+LinkRole linkRole(const std::string& sysfsNet, const std::string& name, unsigned short arphrd,
+                  const std::string& linkKind);
+
+/// How the report names the gateway of a default route straight onto a link that has no peer
+/// address: "wg0 (direct link)".
+std::string directLinkGateway(const std::string& linkName);
 
 /// The link speed in bits per second from sysfs; 0 when the file is unreadable or -1 (links
 /// that are down, Wi-Fi, virtual links).

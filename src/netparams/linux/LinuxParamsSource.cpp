@@ -55,6 +55,16 @@ NetworkParams LinuxParamsSource::readParams() {
         }
         if (!upstream.empty())
             config.nameservers = upstream;
+    } else if (onlyLocalRelay(config.nameservers)) {
+        // NetworkManager's dnsmasq forwards to the servers NetworkManager configured; without
+        // the bus, its resolv.conf without the relay names them too.
+        std::vector<std::string> upstream;
+        if (bus_ != nullptr)
+            upstream = bus_->networkManagerServers();
+        if (upstream.empty())
+            upstream = parseResolvConf(configText(paths_.networkManagerConf)).nameservers;
+        if (!upstream.empty() && !onlyLocalRelay(upstream))
+            config.nameservers = upstream;
     }
     p.dnsServers = config.nameservers;
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace zelto::netparams {
 
@@ -83,19 +84,22 @@ int NetlinkSocket::dump(std::uint16_t type, std::string_view header, const Handl
     // A dump that raced with a change of the table is flagged NLM_F_DUMP_INTR: ask again.
     for (int attempt = 0;; ++attempt) {
         bool interrupted = false;
-        const int error = dumpOnce(type, header, onMessage, interrupted);
+        const int error =
+            exchange(type, NLM_F_REQUEST | NLM_F_DUMP, header, onMessage, interrupted);
         if (error != 0 || !interrupted || attempt == 2)
             return error;
     }
 }
 
-int NetlinkSocket::dumpOnce(std::uint16_t type, std::string_view header, const Handler& onMessage,
-                            bool& interrupted) {
+// Sends one request and hands every answer to `onMessage`: a dump ends with NLMSG_DONE, a
+// single request with its one answer.
+int NetlinkSocket::exchange(std::uint16_t type, std::uint16_t flags, std::string_view header,
+                            const Handler& onMessage, bool& interrupted) {
     std::string request(NLMSG_LENGTH(header.size()), '\0');
     nlmsghdr head{};
     head.nlmsg_len = static_cast<std::uint32_t>(request.size());
     head.nlmsg_type = type;
-    head.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    head.nlmsg_flags = flags;
     head.nlmsg_seq = ++sequence_;
     std::memcpy(request.data(), &head, sizeof head);
     std::memcpy(request.data() + NLMSG_HDRLEN, header.data(), header.size());
@@ -156,6 +160,8 @@ int NetlinkSocket::dumpOnce(std::uint16_t type, std::string_view header, const H
                 continue;
             }
             onMessage(NetlinkMessage{reply.nlmsg_type, payload});
+            if ((flags & NLM_F_DUMP) == 0)
+                return 0;
         }
     }
 }
@@ -190,6 +196,25 @@ int NetlinkSocket::dumpDefaultGateways(std::vector<GatewayRecord>& out) {
     return dump(RTM_GETROUTE,
                 std::string_view(reinterpret_cast<const char*>(&request), sizeof request),
                 [&out](const NetlinkMessage& m) { parseDefaultRoute(m, out); });
+}
+
+int NetlinkSocket::lookupRoute(std::uint32_t destination, std::vector<GatewayRecord>& out) {
+    struct {
+        rtmsg route;
+        rtattr attribute;
+        std::uint32_t address;
+    } request{};
+    static_assert(sizeof request == sizeof(rtmsg) + RTA_LENGTH(4));
+    request.route.rtm_family = AF_INET;
+    request.route.rtm_dst_len = 32;
+    request.attribute.rta_type = RTA_DST;
+    request.attribute.rta_len = RTA_LENGTH(4);
+    request.address = destination;
+    bool interrupted = false;
+    return exchange(
+        RTM_GETROUTE, NLM_F_REQUEST,
+        std::string_view(reinterpret_cast<const char*>(&request), sizeof request),
+        [&out](const NetlinkMessage& m) { parseRouteLookup(m, out); }, interrupted);
 }
 
 bool parseLink(const NetlinkMessage& message, LinkRecord& out) {
@@ -252,35 +277,36 @@ bool parseAddress(const NetlinkMessage& message, AddressRecord& out) {
         return false;
     out.index = static_cast<int>(info.ifa_index);
     out.prefixLength = info.ifa_prefixlen;
-    bool haveLocal = false;
-    bool haveAddress = false;
+    std::optional<std::uint32_t> local;
+    std::optional<std::uint32_t> address;
     forEachAttribute(afterHeader(message.payload, sizeof info),
                      [&](std::uint16_t type, std::string_view data) {
                          if (data.size() < 4)
                              return;
-                         // IFA_LOCAL is this end; on a point-to-point link IFA_ADDRESS is the
-                         // peer.
-                         if (type == IFA_LOCAL) {
-                             out.address = u32(data);
-                             haveLocal = true;
-                         } else if (type == IFA_ADDRESS && !haveLocal) {
-                             out.address = u32(data);
-                             haveAddress = true;
-                         }
+                         if (type == IFA_LOCAL)
+                             local = u32(data);
+                         else if (type == IFA_ADDRESS)
+                             address = u32(data);
                      });
-    return out.index > 0 && (haveLocal || haveAddress) && out.prefixLength <= 32;
+    // IFA_LOCAL is this end; where it differs, IFA_ADDRESS is the far end of the link.
+    out.address = local ? *local : address.value_or(0);
+    out.peer = local && address && *local != *address ? *address : 0;
+    return out.index > 0 && (local || address) && out.prefixLength <= 32;
 }
 
-void parseDefaultRoute(const NetlinkMessage& message, std::vector<GatewayRecord>& out) {
-    rtmsg route{};
+namespace {
+
+// The table and next hops of an IPv4 unicast route; nothing for any other message.
+std::optional<std::uint32_t> readRoute(const NetlinkMessage& message, rtmsg& route,
+                                       std::vector<GatewayRecord>& hops) {
     if (message.type != RTM_NEWROUTE || !readStruct(message.payload, route))
-        return;
-    if (route.rtm_family != AF_INET || route.rtm_dst_len != 0 || route.rtm_type != RTN_UNICAST)
-        return;
+        return std::nullopt;
+    if (route.rtm_family != AF_INET || route.rtm_type != RTN_UNICAST)
+        return std::nullopt;
     std::uint32_t table = route.rtm_table;
     int oif = 0;
     std::uint32_t gateway = 0;
-    std::vector<GatewayRecord> hops;
+    std::vector<GatewayRecord> multipath;
     forEachAttribute(
         afterHeader(message.payload, sizeof route), [&](std::uint16_t type, std::string_view data) {
             if (type == RTA_TABLE) {
@@ -302,8 +328,8 @@ void parseDefaultRoute(const NetlinkMessage& message, std::vector<GatewayRecord>
                                          if (inner == RTA_GATEWAY && value.size() == 4)
                                              via = u32(value);
                                      });
-                    if (via != 0)
-                        hops.push_back({hop.rtnh_ifindex, via});
+                    if (hop.rtnh_ifindex > 0)
+                        multipath.push_back({hop.rtnh_ifindex, via});
                     const std::size_t step = align4(hop.rtnh_len);
                     if (step >= data.size())
                         break;
@@ -311,11 +337,24 @@ void parseDefaultRoute(const NetlinkMessage& message, std::vector<GatewayRecord>
                 }
             }
         });
-    if (table != RT_TABLE_MAIN)
-        return;
-    if (gateway != 0 && oif > 0)
-        out.push_back({oif, gateway});
-    out.insert(out.end(), hops.begin(), hops.end());
+    if (oif > 0)
+        hops.push_back({oif, gateway});
+    hops.insert(hops.end(), multipath.begin(), multipath.end());
+    return table;
+}
+
+}  // namespace
+
+void parseDefaultRoute(const NetlinkMessage& message, std::vector<GatewayRecord>& out) {
+    rtmsg route{};
+    std::vector<GatewayRecord> hops;
+    if (readRoute(message, route, hops) == RT_TABLE_MAIN && route.rtm_dst_len == 0)
+        out.insert(out.end(), hops.begin(), hops.end());
+}
+
+void parseRouteLookup(const NetlinkMessage& message, std::vector<GatewayRecord>& out) {
+    rtmsg route{};
+    readRoute(message, route, out);
 }
 
 }  // namespace zelto::netparams

@@ -42,12 +42,17 @@ struct AddressRecord {
     int index = 0;
     std::uint32_t address = 0;  // network byte order
     int prefixLength = 0;
+    /// The far end of a point-to-point link, 0 when the address names none.
+    std::uint32_t peer = 0;
 };
 
-/// One gateway of an IPv4 default route in the main table (RTM_GETROUTE).
+/// One next hop of an IPv4 default route: the link it leaves by and its gateway, 0 for a
+/// route straight onto the link (PPP, VPN tunnels).
 struct GatewayRecord {
     int index = 0;
     std::uint32_t gateway = 0;  // network byte order
+
+    bool operator==(const GatewayRecord&) const = default;
 };
 
 /// A route netlink socket, closed when the object goes.
@@ -63,12 +68,15 @@ class NetlinkSocket {
     int dumpLinks(std::vector<LinkRecord>& out);
     int dumpAddresses(std::vector<AddressRecord>& out);
     int dumpDefaultGateways(std::vector<GatewayRecord>& out);
+    /// The next hops the kernel would send a packet to `destination` (network byte order)
+    /// by, policy rules included; nothing is sent. 0 or an errno (ENETUNREACH: no route).
+    int lookupRoute(std::uint32_t destination, std::vector<GatewayRecord>& out);
 
   private:
     using Handler = std::function<void(const NetlinkMessage&)>;
     int dump(std::uint16_t type, std::string_view header, const Handler& onMessage);
-    int dumpOnce(std::uint16_t type, std::string_view header, const Handler& onMessage,
-                 bool& interrupted);
+    int exchange(std::uint16_t type, std::uint16_t flags, std::string_view header,
+                 const Handler& onMessage, bool& interrupted);
 
     system::SystemCalls& calls_;
     system::Fd fd_;
@@ -80,5 +88,7 @@ class NetlinkSocket {
 bool parseLink(const NetlinkMessage& message, LinkRecord& out);
 bool parseAddress(const NetlinkMessage& message, AddressRecord& out);
 void parseDefaultRoute(const NetlinkMessage& message, std::vector<GatewayRecord>& out);
+/// The next hops of the answer to a route lookup.
+void parseRouteLookup(const NetlinkMessage& message, std::vector<GatewayRecord>& out);
 
 }  // namespace zelto::netparams

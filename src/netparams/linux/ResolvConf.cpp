@@ -104,4 +104,9 @@ bool onlyResolvedStub(const std::vector<std::string>& servers) {
     });
 }
 
+bool onlyLocalRelay(const std::vector<std::string>& servers) {
+    return !servers.empty() && std::all_of(servers.begin(), servers.end(),
+                                           [](const auto& s) { return s.starts_with("127."); });
+}
+
 }  // namespace zelto::netparams

@@ -22,4 +22,7 @@ std::string domainFromHosts(std::string_view hosts, std::string_view hostName);
 /// True when the servers are only systemd-resolved's local stub.
 bool onlyResolvedStub(const std::vector<std::string>& servers);
 
+/// True when the servers are only relays on this PC (a dnsmasq such as NetworkManager's).
+bool onlyLocalRelay(const std::vector<std::string>& servers);
+
 }  // namespace zelto::netparams

@@ -10,6 +10,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 #include <algorithm>
@@ -101,43 +102,26 @@ QString objectPath(const QVariant& value) {
 
 }  // namespace
 
-std::optional<std::map<std::string, std::string>> SystemBus::networkManagerDhcp4(
-    const std::string& interface) {
-    if (!reachable())
+namespace {
+
+const QString kDevice = QStringLiteral("org.freedesktop.NetworkManager.Device");
+
+// A Properties.Get answer that is an object path; empty when there is none ("/").
+std::optional<std::string> pathProperty(const QString& path, const QString& interface,
+                                        const QString& name, int timeout, int& errorType) {
+    const auto value = property(kNetworkManager, path, interface, name, timeout, errorType);
+    if (!value)
         return std::nullopt;
-    int errorType = QDBusError::NoError;
-    if (!hasOwner(kNetworkManager, timeout_, errorType)) {
-        noteFailure(errorType);
-        return std::nullopt;
-    }
-    const QDBusMessage device =
-        call(kNetworkManager, QStringLiteral("/org/freedesktop/NetworkManager"), kNetworkManager,
-             QStringLiteral("GetDeviceByIpIface"), {QString::fromStdString(interface)}, timeout_);
-    if (device.type() != QDBusMessage::ReplyMessage || device.arguments().isEmpty()) {
-        noteFailure(QDBusError(device).type());
-        return std::nullopt;
-    }
-    const QString devicePath = objectPath(device.arguments().first());
-    const auto config = property(kNetworkManager, devicePath,
-                                 QStringLiteral("org.freedesktop.NetworkManager.Device"),
-                                 QStringLiteral("Dhcp4Config"), timeout_, errorType);
-    const QString configPath = config ? objectPath(*config) : QString();
-    if (configPath.isEmpty() || configPath == QStringLiteral("/")) {
-        noteFailure(errorType);
-        return std::nullopt;
-    }
-    const auto options = property(kNetworkManager, configPath,
-                                  QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config"),
-                                  QStringLiteral("Options"), timeout_, errorType);
-    if (!options) {
-        noteFailure(errorType);
-        return std::nullopt;
-    }
+    const QString found = objectPath(*value);
+    return found == QStringLiteral("/") ? std::string() : found.toStdString();
+}
+
+std::map<std::string, std::string> stringMap(const QVariant& value) {
     QVariantMap map;
-    if (options->canConvert<QDBusArgument>())
-        options->value<QDBusArgument>() >> map;
+    if (value.canConvert<QDBusArgument>())
+        value.value<QDBusArgument>() >> map;
     else
-        map = options->toMap();
+        map = value.toMap();
     std::map<std::string, std::string> out;
     for (auto i = map.cbegin(); i != map.cend(); ++i) {
         const QVariant v = i.value().canConvert<QDBusVariant>()
@@ -146,6 +130,160 @@ std::optional<std::map<std::string, std::string>> SystemBus::networkManagerDhcp4
         out[i.key().toStdString()] = v.toString().toStdString();
     }
     return out;
+}
+
+// ipv4.method of a connection's settings, a{sa{sv}}.
+std::string ipv4Method(const QVariant& settings) {
+    if (!settings.canConvert<QDBusArgument>())
+        return {};
+    const QDBusArgument map = settings.value<QDBusArgument>();
+    std::string method;
+    map.beginMap();
+    while (!map.atEnd()) {
+        QString group;
+        QVariantMap values;
+        map.beginMapEntry();
+        map >> group >> values;
+        map.endMapEntry();
+        if (group == QStringLiteral("ipv4"))
+            method = values.value(QStringLiteral("method")).toString().toStdString();
+    }
+    map.endMap();
+    return method;
+}
+
+}  // namespace
+
+std::optional<std::string> SystemBus::devicePath(const std::string& interface, bool& known) {
+    known = true;
+    if (const auto cached = devices_.find(interface); cached != devices_.end())
+        return cached->second.path;
+    const QDBusMessage device =
+        call(kNetworkManager, QStringLiteral("/org/freedesktop/NetworkManager"), kNetworkManager,
+             QStringLiteral("GetDeviceByIpIface"), {QString::fromStdString(interface)}, timeout_);
+    if (device.type() != QDBusMessage::ReplyMessage || device.arguments().isEmpty()) {
+        const int errorType = QDBusError(device).type();
+        noteFailure(errorType);
+        // An unknown link or a NetworkManager that does not run is an answer; a wedged one
+        // is not.
+        known = errorType != QDBusError::NoReply && errorType != QDBusError::Timeout &&
+                errorType != QDBusError::TimedOut && errorType != QDBusError::Disconnected;
+        return std::nullopt;
+    }
+    const std::string path = objectPath(device.arguments().first()).toStdString();
+    devices_[interface] = Device{path, "", false};
+    return path;
+}
+
+std::optional<bool> SystemBus::usesDhcp(const std::string& activeConnection) {
+    int errorType = QDBusError::NoError;
+    const auto connection =
+        pathProperty(QString::fromStdString(activeConnection),
+                     QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
+                     QStringLiteral("Connection"), timeout_, errorType);
+    if (!connection || connection->empty()) {
+        noteFailure(errorType);
+        return std::nullopt;
+    }
+    const QDBusMessage settings =
+        call(kNetworkManager, QString::fromStdString(*connection),
+             QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection"),
+             QStringLiteral("GetSettings"), {}, timeout_);
+    if (settings.type() != QDBusMessage::ReplyMessage || settings.arguments().isEmpty()) {
+        noteFailure(QDBusError(settings).type());
+        return std::nullopt;
+    }
+    return ipv4Method(settings.arguments().first()) == "auto";
+}
+
+SystemBus::NetworkManagerLink SystemBus::networkManagerLink(const std::string& interface) {
+    NetworkManagerLink link;
+    if (!reachable())
+        return link;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        bool known = false;
+        const auto path = devicePath(interface, known);
+        if (!path) {
+            link.state = known ? NetworkManagerLink::NotManaged : NetworkManagerLink::Unreachable;
+            return link;
+        }
+        int errorType = QDBusError::NoError;
+        const QString device = QString::fromStdString(*path);
+        const auto active =
+            pathProperty(device, kDevice, QStringLiteral("ActiveConnection"), timeout_, errorType);
+        if (!active) {
+            // The device went away since it was looked up: look it up once more.
+            devices_.erase(interface);
+            noteFailure(errorType);
+            continue;
+        }
+        link.state = NetworkManagerLink::NotManaged;
+        if (active->empty())
+            return link;
+        Device& cached = devices_[interface];
+        if (cached.activeConnection != *active) {
+            const std::optional<bool> dhcp = usesDhcp(*active);
+            if (!dhcp)
+                return link;
+            cached.activeConnection = *active;
+            cached.dhcp = *dhcp;
+        }
+        if (!cached.dhcp) {
+            link.state = NetworkManagerLink::Static;
+            return link;
+        }
+        link.state = NetworkManagerLink::Dhcp;
+        const auto config =
+            pathProperty(device, kDevice, QStringLiteral("Dhcp4Config"), timeout_, errorType);
+        if (!config || config->empty())
+            return link;
+        const auto options = property(kNetworkManager, QString::fromStdString(*config),
+                                      QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config"),
+                                      QStringLiteral("Options"), timeout_, errorType);
+        if (options)
+            link.options = stringMap(*options);
+        return link;
+    }
+    link.state = NetworkManagerLink::NotManaged;
+    return link;
+}
+
+std::vector<std::string> SystemBus::networkManagerServers() {
+    std::vector<std::string> servers;
+    if (!reachable())
+        return servers;
+    int errorType = QDBusError::NoError;
+    const auto configuration =
+        property(kNetworkManager, QStringLiteral("/org/freedesktop/NetworkManager/DnsManager"),
+                 QStringLiteral("org.freedesktop.NetworkManager.DnsManager"),
+                 QStringLiteral("Configuration"), timeout_, errorType);
+    if (!configuration || !configuration->canConvert<QDBusArgument>()) {
+        noteFailure(errorType);
+        return servers;
+    }
+    // aa{sv}: one entry per connection, each with its "nameservers" (as), in NetworkManager's
+    // order of use.
+    const QDBusArgument list = configuration->value<QDBusArgument>();
+    list.beginArray();
+    while (!list.atEnd()) {
+        QVariantMap entry;
+        list >> entry;
+        QVariant names = entry.value(QStringLiteral("nameservers"));
+        QStringList addresses;
+        if (names.canConvert<QDBusArgument>())
+            names.value<QDBusArgument>() >> addresses;
+        else
+            addresses = names.toStringList();
+        for (const QString& address : addresses) {
+            in_addr parsed{};
+            const std::string text = address.toStdString();
+            if (::inet_pton(AF_INET, text.c_str(), &parsed) == 1 &&
+                std::find(servers.begin(), servers.end(), text) == servers.end())
+                servers.push_back(text);
+        }
+    }
+    list.endArray();
+    return servers;
 }
 
 std::vector<std::string> SystemBus::resolvedServers() {
