@@ -118,10 +118,10 @@ class ParamsSource {
 struct DhcpLease {
     /// The server's dotted address; empty when the client did not record it.
     std::string server;
-    /// The address the lease gave; empty when the record does not name it.
-    std::string address;
     std::int64_t obtained = 0;
     std::int64_t expires = 0;
+    /// The address the lease gave; empty when the record does not name it.
+    std::string address;
 };
 
 /// The DHCP clients of the PC, asked per interface.

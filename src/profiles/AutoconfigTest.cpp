@@ -1,3 +1,5 @@
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -15,13 +17,20 @@ bool hasAddress(const netparams::Snapshot& n, int adapter) {
     return std::atoi(n.AdapterIPs[adapter][0].c_str()) > 0;
 }
 
+// A default route straight onto a link (a VPN) has no gateway address: the snapshot names the
+// link instead, which no test can ping.
+bool namesALink(const std::string& gateway) {
+    in_addr address{};
+    return !gateway.empty() && ::inet_pton(AF_INET, gateway.c_str(), &address) != 1;
+}
+
 Values gateways(const netparams::Snapshot& n) {
     Values out;
     for (int a = 1; a <= 3; ++a) {
         if (!hasAddress(n, a))
             continue;
         for (int g = 1; g <= 3; ++g) {
-            if (n.AdapterGateways[a][g] != kBlank)
+            if (n.AdapterGateways[a][g] != kBlank && !namesALink(n.AdapterGateways[a][g]))
                 out.push_back(n.AdapterGateways[a][g]);
         }
     }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "netparams/linux/LinuxDhcpSource.h"
@@ -93,36 +94,118 @@ TEST(NetworkManagerLease, OptionsGiveServerAndTimes) {
                 0, 0);
 }
 
-class DhcpChain : public ::testing::Test {
-  protected:
-    DhcpChain() {
-        for (const char* sub : {"dhcp", "dhcpcd", "leases"})
+// 2025-12-10 00:00 UTC: the fixtures' last eth0 lease (192.168.1.51) runs until the 11th.
+std::int64_t fixtureNow() {
+    return 1765324800;
+}
+
+InterfaceRow link(int index, const std::string& name, const std::string& address) {
+    InterfaceRow row;
+    row.index = index;
+    row.name = name;
+    if (!address.empty())
+        row.addresses.push_back({address, "255.255.255.0"});
+    return row;
+}
+
+// Which configuration decides, and which lease counts, for one link. Every case starts from
+// the same lease records: dhclient's (eth0 at .51, current) and dhcpcd's (wlan0).
+TEST(DhcpDecision, ConfigurationFirstThenACurrentLeaseOfTheLink) {
+    const std::string network = "[Match]\nName=eth0\n[Network]\nDHCP=";
+    const std::string oldLease =
+        "lease {\n interface \"eth0\";\n fixed-address 192.168.1.51;\n"
+        " option dhcp-server-identifier 192.168.1.1;\n"
+        " expire 2 2019/03/12 10:00:00;\n}\n";
+    const struct {
+        const char* what;
+        std::map<std::string, std::string> files;
+        InterfaceRow link;
+        std::optional<std::string> server;  // nothing: DHCP "Disabled"
+    } cases[] = {
+        {"a current lease of the link's address",
+         {},
+         link(2, "eth0", "192.168.1.51"),
+         "192.168.1.2"},
+        {"the newest lease names another address", {}, link(2, "eth0", "192.168.1.50"), {}},
+        {"an expired lease",
+         {{"dhcp/dhclient.leases", oldLease}},
+         link(2, "eth0", "192.168.1.51"),
+         {}},
+        {"dhcpcd's lease of a Wi-Fi network", {}, link(3, "wlan0", "192.168.1.77"), "10.1.2.3"},
+        {"networkd asks for DHCP that has not answered",
+         {{"links/4", "ADMIN_STATE=configuring\nNETWORK_FILE=NET/4.network\n"},
+          {"4.network", network + "yes\n"}},
+         link(4, "eth4", ""),
+         ""},
+        {"networkd's drop-in turns DHCP off though a lease is current",
+         {{"links/2",
+           "ADMIN_STATE=configured\nNETWORK_FILE=NET/2.network\n"
+           "NETWORK_FILE_DROPINS=\"NET/2.conf\"\n"},
+          {"2.network", network + "ipv4\n"},
+          {"2.conf", "[Network]\nDHCP=no\n"}},
+         link(2, "eth0", "192.168.1.51"),
+         {}},
+        {"networkd's lease when it configures the link",
+         {{"links/5", "ADMIN_STATE=configured\nNETWORK_FILE=NET/5.network\n"},
+          {"5.network", network + "yes\n"},
+          {"leases/5", "ADDRESS=192.168.122.57\nSERVER_ADDRESS=192.168.122.1\n"}},
+         link(5, "eth5", "192.168.122.57"),
+         "192.168.122.1"},
+        {"ifupdown's dhcp stanza in interfaces.d",
+         {{"interfaces", "iface eth6 inet static\n"},
+          {"interfaces.d/eth6", "auto eth6\niface eth6 inet dhcp # wired\n"}},
+         link(6, "eth6", ""),
+         ""},
+        {"ifupdown's static stanza though a lease is current",
+         {{"interfaces", "iface eth0 inet static\n  address 192.168.1.51/24\n"}},
+         link(2, "eth0", "192.168.1.51"),
+         {}},
+        {"a dhclient running for the link",
+         {{"run/dhclient.eth7.pid", "4242\n"},
+          {"proc/4242/cmdline", std::string("/sbin/dhclient\0-4\0eth7\0", 23)}},
+         link(7, "eth7", ""),
+         ""},
+        {"a stale pid file naming another program",
+         {{"run/dhclient.eth7.pid", "4242\n"}, {"proc/4242/cmdline", std::string("bash\0", 5)}},
+         link(7, "eth7", ""),
+         {}},
+        {"NetworkManager's own lease file of the link's address",
+         {{"nm/internal-0b1c-eth8.lease", "ADDRESS=10.8.0.5\nSERVER_ADDRESS=10.8.0.1\n"}},
+         link(8, "eth8", "10.8.0.5"),
+         "10.8.0.1"},
+        {"NetworkManager's lease file of an earlier address",
+         {{"nm/internal-0b1c-eth8.lease", "ADDRESS=10.8.0.9\nSERVER_ADDRESS=10.8.0.1\n"}},
+         link(8, "eth8", "10.8.0.5"),
+         {}},
+        {"a name that would leave the folders", {}, link(9, "../dhcp/dhclient", ""), {}},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        for (const char* sub : {"dhcp", "dhcpcd", "leases", "links", "nm", "run"})
             std::filesystem::create_directories(dir.path() + sub);
         dir.write("dhcp/dhclient.leases", fixture("dhclient.leases"));
-        dir.write("dhcpcd/dhcpcd-eth0.lease", fixture("dhcpcd-eth0.lease"));
         dir.write("dhcpcd/wlan0-HomeNet.lease", fixture("dhcpcd-overload.lease"));
+        for (const auto& [file, content] : c.files) {
+            std::filesystem::create_directories(
+                std::filesystem::path(dir.path() + file).parent_path());
+            std::string text = content;
+            for (std::size_t at; (at = text.find("NET/")) != std::string::npos;)
+                text.replace(at, 4, dir.path());
+            dir.write(file, text);
+        }
+        DhcpPaths paths;
         paths.networkdLeases = dir.path() + "leases";
+        paths.networkdLinks = dir.path() + "links";
         paths.dhclientDirs = {dir.path() + "missing", dir.path() + "dhcp"};
         paths.dhcpcdDirs = {dir.path() + "dhcpcd"};
+        paths.ifupdownFile = dir.path() + "interfaces";
+        paths.ifupdownDir = dir.path() + "interfaces.d";
+        paths.run = dir.path() + "run";
+        paths.proc = dir.path() + "proc";
+        paths.networkManagerLeases = dir.path() + "nm";
+        const auto lease = LinuxDhcpSource(paths, nullptr, fixtureNow).lease(c.link);
+        EXPECT_EQ(lease ? std::optional(lease->server) : std::nullopt, c.server) << c.what;
     }
-    test::TempDir dir;
-    DhcpPaths paths;
-};
-
-TEST_F(DhcpChain, FirstClientThatKnowsTheInterfaceAnswers) {
-    LinuxDhcpSource source(paths);
-    EXPECT_EQ(source.lease(2, "eth0")->server, "192.168.1.2");  // dhclient before dhcpcd
-    EXPECT_EQ(source.lease(3, "wlan0")->server, "10.0.0.1");
-    EXPECT_FALSE(source.lease(4, "eth9"));
-    EXPECT_FALSE(source.lease(5, "../dhcp/dhclient"));
-
-    dir.write("leases/2", fixture("networkd-lease"));  // systemd-networkd comes first
-    EXPECT_EQ(source.lease(2, "eth0")->server, "192.168.122.1");
-    dir.write("leases/2", fixture("networkd-damaged"));  // a damaged record is passed over
-    EXPECT_EQ(source.lease(2, "eth0")->server, "192.168.1.2");
-
-    paths.dhclientDirs.clear();
-    EXPECT_EQ(LinuxDhcpSource(paths).lease(3, "wlan0")->server, "10.1.2.3");
 }
 
 }  // namespace

@@ -29,8 +29,8 @@ class FakeInterfaces : public InterfaceSource {
 class FakeDhcp : public DhcpSource {
   public:
     std::map<std::string, DhcpLease> leases;
-    std::optional<DhcpLease> lease(int, const std::string& name) override {
-        const auto found = leases.find(name);
+    std::optional<DhcpLease> lease(const InterfaceRow& link) override {
+        const auto found = leases.find(link.name);
         return found == leases.end() ? std::nullopt : std::optional(found->second);
     }
 };

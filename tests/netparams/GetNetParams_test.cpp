@@ -40,7 +40,7 @@ class Gather : public ::testing::Test {
 };
 
 TEST_F(Gather, EverythingWithExplanationsIsTheWholeReportInOrder) {
-    dhcp.leases["eth0"] = {"192.0.2.1", 1782000000, 1782086400};
+    dhcp.leases["eth0"] = {"192.0.2.1", 1782000000, 1782086400, ""};
     zone.bias = -2.0f;  // central Europe in summer
     const std::string expected =
         "\r\nComputer Name/Host Name: .....desk7"
@@ -191,7 +191,7 @@ TEST_F(Gather, LeaseLinesShowNoLeaseOrLocalTime) {
     EXPECT_NE(s.NetParamReport.find("\r\n   Lease Obtained: .....No lease\r\n   Lease Expires : "
                                     ".....No lease"),
               std::string::npos);
-    dhcp.leases["eth0"] = {"192.0.2.1", 0, 1765000000};
+    dhcp.leases["eth0"] = {"192.0.2.1", 0, 1765000000, ""};
     zone.bias = -5.5f;  // India: half-hour zones give fractions
     EXPECT_NE(run("Everything")
                   .NetParamReport.find(
@@ -278,7 +278,7 @@ TEST_F(Gather, PlatformFailuresEndTheGatherAsTheirStepSays) {
 TEST_F(Gather, EverySnapshotStartsAfresh) {
     params.params.dnsServers = {"10.0.0.1", "10.0.0.2"};
     interfaces.table.rows.push_back(ethernetRow(3, "eth1", "198.51.100.2", "198.51.100.1"));
-    dhcp.leases["eth1"] = {"198.51.100.1", 0, 0};
+    dhcp.leases["eth1"] = {"198.51.100.1", 0, 0, ""};
     run("dhcp");
     params.params.dnsServers = {"10.0.0.9"};
     interfaces.table.rows.pop_back();
@@ -303,7 +303,7 @@ TEST_F(Gather, AdaptersSharingOrLackingAHardwareAddressGetTheirOwnStatus) {
     tunnel.type = kTypeOther;
     interfaces.table.rows.push_back(vlan);
     interfaces.table.rows.push_back(tunnel);
-    dhcp.leases["eth0"] = {"", 0, 0};  // a client that did not record its server
+    dhcp.leases["eth0"] = {"", 0, 0, ""};  // a client that did not record its server
     const Snapshot& s = run("Nothing");
     EXPECT_EQ(s.AdapterDhcp[1], "Enabled");
     EXPECT_EQ(s.AdapterDhcpServer[1], "Blank!");
@@ -313,6 +313,32 @@ TEST_F(Gather, AdaptersSharingOrLackingAHardwareAddressGetTheirOwnStatus) {
     EXPECT_EQ(s.AdapterOperStatus[3], "Operational");
 }
 
+TEST_F(Gather, CardsComeFirstAndGuestLinksAreAdaptersOnlyWithTheDefaultRoute) {
+    auto row = [](int index, const char* name, LinkRole role, const char* address,
+                  const char* gateway) {
+        InterfaceRow r = ethernetRow(index, name, address, gateway);
+        r.description = name;
+        r.role = role;
+        return r;
+    };
+    interfaces.table.rows = {
+        loopbackRow(),
+        row(2, "docker0", LinkRole::Guest, "172.17.0.1", ""),
+        row(3, "wg0", LinkRole::Other, "10.64.0.2", "wg0 (direct link)"),
+        row(4, "veth9", LinkRole::Guest, "", ""),
+        row(5, "wlan0", LinkRole::Physical, "192.168.1.9", ""),
+        row(6, "enp0s3", LinkRole::Physical, "", ""),
+        row(7, "vethgw", LinkRole::Guest, "10.0.3.2", "10.0.3.1"),
+    };
+    const Snapshot& s = run("Nothing");
+    EXPECT_EQ(s.AdapterCount, 4);
+    std::vector<std::string> order;
+    for (int a = 1; a <= s.AdapterCount; ++a)
+        order.push_back(s.AdapterIPs[a][5]);
+    EXPECT_EQ(order, (std::vector<std::string>{"wlan0", "enp0s3", "wg0", "vethgw"}));
+    EXPECT_EQ(s.AdapterGateways[3][1], "wg0 (direct link)");
+}
+
 TEST_F(Gather, AdaptersAndAddressesBeyondTheTablesAreReportedNotStored) {
     for (int i = 3; i <= 7; ++i)
         interfaces.table.rows.push_back(ethernetRow(i, "eth" + std::to_string(i - 2), "", ""));
@@ -320,7 +346,7 @@ TEST_F(Gather, AdaptersAndAddressesBeyondTheTablesAreReportedNotStored) {
         adapter(1).addresses.push_back(
             {"192.0.2." + std::to_string(10 + i), i == 2 ? "255.255.0.0" : "255.255.255.0"});
     for (const char* name : {"eth0", "eth1", "eth2", "eth3"})
-        dhcp.leases[name] = {"192.0.2.1", 0, 0};
+        dhcp.leases[name] = {"192.0.2.1", 0, 0, ""};
     const Snapshot& s = run("Everything");
     EXPECT_EQ(s.AdapterCount, 4);
     EXPECT_EQ(s.AdapterDhcp,

@@ -140,10 +140,13 @@ TEST(InterfaceMapping, TypesAndStatesAsTheTableNumbersThem) {
     EXPECT_EQ(operStatusOf(IF_OPER_UNKNOWN, IFF_UP), kOperDisconnected);
 }
 
-TEST(InterfaceMapping, KindAndSpeedFromSysfs) {
+TEST(InterfaceMapping, KindRoleAndSpeedFromSysfs) {
     test::TempDir sys;
-    for (const char* d : {"eth0/device", "wlp2s0/phy80211", "br0", "usb0"})
+    for (const char* d :
+         {"eth0/device", "wlp2s0/phy80211", "wlp2s0/device", "br0", "usb0", "vnet0", "tun0"})
         std::filesystem::create_directories(sys.path() + d);
+    sys.write("vnet0/tun_flags", "0x1002\n");
+    sys.write("tun0/tun_flags", "0x1001\n");
     sys.write("eth0/speed", "1000\n");
     sys.write("wlp2s0/speed", "-1\n");
     sys.write("br0/uevent", "DEVTYPE=bridge\nINTERFACE=br0\n");
@@ -160,6 +163,20 @@ TEST(InterfaceMapping, KindAndSpeedFromSysfs) {
     EXPECT_EQ(interfaceSpeed(root, "wlp2s0"), 0u);
     EXPECT_EQ(interfaceSpeed(root, "br0"), 0u);
     EXPECT_EQ(interfaceSpeed(root, ".."), 0u);
+
+    const struct {
+        const char* name;
+        const char* kind;
+        LinkRole role;
+    } roles[] = {
+        {"eth0", "", LinkRole::Physical},   {"wlp2s0", "", LinkRole::Physical},
+        {"usb0", "", LinkRole::Other},      {"br0", "bridge", LinkRole::Guest},
+        {"veth1", "veth", LinkRole::Guest}, {"vnet0", "tun", LinkRole::Guest},
+        {"tun0", "tun", LinkRole::Other},   {"eth0", "vlan", LinkRole::Other},
+        {"../x", "tun", LinkRole::Other},
+    };
+    for (const auto& r : roles)
+        EXPECT_EQ(linkRole(root, r.name, ARPHRD_ETHER, r.kind), r.role) << r.name << " " << r.kind;
 }
 
 // Appends one netlink attribute (header, value, padding).
@@ -175,6 +192,12 @@ std::string ipv4(const char* dotted) {
     in_addr a{};
     ::inet_pton(AF_INET, dotted, &a);
     return std::string(reinterpret_cast<const char*>(&a), 4);
+}
+
+std::uint32_t ipv4Value(const char* dotted) {
+    in_addr a{};
+    ::inet_pton(AF_INET, dotted, &a);
+    return a.s_addr;
 }
 
 template <class T>
@@ -205,7 +228,7 @@ std::string viaHops(std::string route, std::initializer_list<std::pair<int, cons
     return route;
 }
 
-TEST(NetlinkParsing, DefaultRoutesOfTheMainTableIncludingMultipath) {
+TEST(NetlinkParsing, DefaultRoutesAndRouteLookups) {
     auto viaGateway = [](std::string route) {
         attribute(route, RTA_OIF, bytesOf(std::uint32_t{3}));
         attribute(route, RTA_GATEWAY, ipv4("192.0.2.1"));
@@ -220,10 +243,34 @@ TEST(NetlinkParsing, DefaultRoutesOfTheMainTableIncludingMultipath) {
     parseDefaultRoute({RTM_NEWROUTE, viaGateway(mainRoute())}, out);
     parseDefaultRoute(
         {RTM_NEWROUTE, viaHops(mainRoute(), {{4, "198.51.100.1"}, {5, "203.0.113.1"}})}, out);
-    ASSERT_EQ(out.size(), 3u);
-    EXPECT_EQ(out[0].index, 3);
-    EXPECT_EQ(out[2].index, 5);
-    EXPECT_EQ(dottedAddress(out[2].gateway), "203.0.113.1");
+    std::string direct = mainRoute();  // "default dev wg0": no gateway address
+    attribute(direct, RTA_OIF, bytesOf(std::uint32_t{6}));
+    parseDefaultRoute({RTM_NEWROUTE, direct}, out);
+    EXPECT_EQ(out, (std::vector<GatewayRecord>{{3, ipv4Value("192.0.2.1")},
+                                               {4, ipv4Value("198.51.100.1")},
+                                               {5, ipv4Value("203.0.113.1")},
+                                               {6, 0}}));
+
+    // The kernel's answer to a lookup is a host route of whatever table the rules chose.
+    std::string answer = mainRoute(32);
+    attribute(answer, RTA_TABLE, bytesOf(std::uint32_t{51820}));
+    attribute(answer, RTA_OIF, bytesOf(std::uint32_t{9}));
+    std::vector<GatewayRecord> lookup;
+    parseRouteLookup({RTM_NEWROUTE, answer}, lookup);
+    EXPECT_EQ(lookup, (std::vector<GatewayRecord>{{9, 0}}));
+
+    // A point-to-point address names its far end.
+    ifaddrmsg info{};
+    info.ifa_family = AF_INET;
+    info.ifa_index = 9;
+    info.ifa_prefixlen = 32;
+    std::string peered = bytesOf(info);
+    attribute(peered, IFA_ADDRESS, ipv4("10.64.0.1"));
+    attribute(peered, IFA_LOCAL, ipv4("10.64.0.2"));
+    AddressRecord address;
+    ASSERT_TRUE(parseAddress({RTM_NEWADDR, peered}, address));
+    EXPECT_EQ(dottedAddress(address.address), "10.64.0.2");
+    EXPECT_EQ(dottedAddress(address.peer), "10.64.0.1");
 }
 
 TEST(NetlinkParsing, DamagedMessagesAreNeverReadPastTheirEnd) {
@@ -261,6 +308,7 @@ TEST(NetlinkParsing, DamagedMessagesAreNeverReadPastTheirEnd) {
                 parseLink({RTM_NEWLINK, part}, l);
                 parseAddress({RTM_NEWADDR, part}, a);
                 parseDefaultRoute({RTM_NEWROUTE, part}, g);
+                parseRouteLookup({RTM_NEWROUTE, part}, g);
             }
         }
     }

@@ -12,7 +12,9 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
+#include <QStringList>
 #include <QThread>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -47,32 +49,53 @@ const QDBusArgument& operator>>(const QDBusArgument& in, ResolvedServer& s) {
 namespace zelto::netparams {
 namespace {
 
-// NetworkManager and systemd-resolved as far as the gather asks them. "stuck0" never gets an
-// answer, like a wedged service.
+using SettingsMap = QMap<QString, QVariantMap>;
+
+// NetworkManager and systemd-resolved as far as the gather asks them: eth0 uses DHCP, wlan0 a
+// static address, until `reconnected` gives eth0 a new, static active connection. "stuck0"
+// never gets an answer, like a wedged service.
 class FakeServices : public QDBusVirtualObject {
   public:
+    std::atomic<bool> reconnected{false};
+    std::atomic<int> settingsAsked{0};
+
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
         const QVariantList args = m.arguments();
+        const QString path = m.path();
         auto reply = [&](const QVariant& v) { bus.send(m.createReply(v)); };
         auto wrapped = [&](const QVariant& v) { reply(QVariant::fromValue(QDBusVariant(v))); };
+        auto object = [](const QString& p) { return QVariant::fromValue(QDBusObjectPath(p)); };
+        const QString nm = "/org/freedesktop/NetworkManager/";
         if (m.member() == "GetDeviceByIpIface") {
-            if (args.value(0).toString() == "stuck0")
+            const QString name = args.value(0).toString();
+            if (name == "stuck0")
                 return true;
-            if (args.value(0).toString() != "eth0") {
+            if (name != "eth0" && name != "wlan0") {
                 bus.send(m.createErrorReply("org.freedesktop.NetworkManager.UnknownDevice", "no"));
                 return true;
             }
-            reply(
-                QVariant::fromValue(QDBusObjectPath("/org/freedesktop/NetworkManager/Devices/2")));
+            reply(object(nm + (name == "eth0" ? "Devices/2" : "Devices/3")));
+        } else if (m.member() == "Get" && args.value(1) == "ActiveConnection") {
+            const bool eth0 = path.endsWith("/2");
+            wrapped(object(nm + "ActiveConnection/" + (!eth0 ? "6" : reconnected ? "7" : "5")));
+        } else if (m.member() == "Get" && args.value(1) == "Connection") {
+            wrapped(object(nm + "Settings/" + (path.endsWith("/5") ? "1" : "2")));
+        } else if (m.member() == "GetSettings") {
+            ++settingsAsked;
+            const QString method = path.endsWith("/1") ? "auto" : "manual";
+            reply(QVariant::fromValue(SettingsMap{{"ipv4", QVariantMap{{"method", method}}}}));
         } else if (m.member() == "Get" && args.value(1) == "Dhcp4Config") {
-            wrapped(QVariant::fromValue(
-                QDBusObjectPath("/org/freedesktop/NetworkManager/DHCP4Config/7")));
+            wrapped(object(nm + "DHCP4Config/7"));
         } else if (m.member() == "Get" && args.value(1) == "Options") {
             wrapped(QVariantMap{
                 {"dhcp_server_identifier", QVariant::fromValue(QDBusVariant("192.0.2.1"))},
                 {"dhcp_lease_time", QVariant::fromValue(QDBusVariant("3600"))},
                 {"expiry", QVariant::fromValue(QDBusVariant("1765000000"))}});
+        } else if (m.member() == "Get" && args.value(1) == "Configuration") {
+            wrapped(QVariant::fromValue(QList<QVariantMap>{
+                {{"nameservers", QStringList{"192.0.2.1", "2001:db8::1"}}, {"interface", "eth0"}},
+                {{"nameservers", QStringList{"198.51.100.53", "192.0.2.1"}}}}));
         } else if (m.member() == "Get" && args.value(1) == "DNS") {
             QList<ResolvedServer> servers = {{0, AF_INET, QByteArray("\xC0\x00\x02\x35", 4)},
                                              {2, AF_INET6, QByteArray(16, '\1')},
@@ -85,6 +108,11 @@ class FakeServices : public QDBusVirtualObject {
         return true;
     }
 };
+
+// Before the fake lease's expiry.
+std::int64_t beforeExpiry() {
+    return 1764990000;
+}
 
 TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     if (!lab::run({"dbus-daemon", "--version"}).ok())
@@ -110,15 +138,19 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     QCoreApplication app(argc, argv);
     qDBusRegisterMetaType<ResolvedServer>();
     qDBusRegisterMetaType<QList<ResolvedServer>>();
+    qDBusRegisterMetaType<SettingsMap>();
+    qDBusRegisterMetaType<QList<QVariantMap>>();
+    using Link = SystemBus::NetworkManagerLink;
 
     SystemBus absent(dir.path() + "no-such-socket");
     ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-    EXPECT_FALSE(absent.networkManagerDhcp4("eth0"));  // no socket: the bus is not touched
+    EXPECT_EQ(absent.networkManagerLink("eth0").state, Link::Unreachable);  // no socket
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + socket).c_str(), 1);
 
     SystemBus bus(socket, 250);
-    EXPECT_FALSE(bus.networkManagerDhcp4("eth0"));  // neither service runs yet
+    EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::NotManaged);  // nothing runs yet
     EXPECT_TRUE(bus.resolvedServers().empty());
+    EXPECT_TRUE(bus.networkManagerServers().empty());
 
     QThread serviceThread;
     FakeServices services;
@@ -147,19 +179,33 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     ASSERT_TRUE(serviceBus.registerService("org.freedesktop.NetworkManager"));
     ASSERT_TRUE(serviceBus.registerService("org.freedesktop.resolve1"));
 
-    const auto options = bus.networkManagerDhcp4("eth0");
-    ASSERT_TRUE(options);
-    EXPECT_EQ(options->at("dhcp_server_identifier"), "192.0.2.1");
-    EXPECT_EQ(options->at("expiry"), "1765000000");
-    EXPECT_FALSE(bus.networkManagerDhcp4("eth1"));
+    const Link eth0 = bus.networkManagerLink("eth0");
+    EXPECT_EQ(eth0.state, Link::Dhcp);
+    EXPECT_EQ(eth0.options.at("dhcp_server_identifier"), "192.0.2.1");
+    EXPECT_EQ(bus.networkManagerLink("wlan0").state, Link::Static);
+    EXPECT_EQ(bus.networkManagerLink("eth1").state, Link::NotManaged);
     EXPECT_EQ(bus.resolvedServers(), (std::vector<std::string>{"192.0.2.53", "198.51.100.1"}));
-    EXPECT_EQ(LinuxDhcpSource(DhcpPaths{"/nonexistent", {}, {}}, &bus).lease(2, "eth0")->obtained,
+    EXPECT_EQ(bus.networkManagerServers(),
+              (std::vector<std::string>{"192.0.2.1", "198.51.100.53"}));
+    InterfaceRow link;
+    link.index = 2;
+    link.name = "eth0";
+    EXPECT_EQ(LinuxDhcpSource(DhcpPaths{"/nonexistent", {}, {}}, &bus, beforeExpiry)
+                  .lease(link)
+                  ->obtained,
               1765000000 - 3600);
+
+    // The method is asked once per activation of a connection.
+    const int asked = services.settingsAsked;
+    EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::Dhcp);
+    EXPECT_EQ(services.settingsAsked, asked);
+    services.reconnected = true;
+    EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::Static);
 
     // A service that never answers costs one time limit, then is left alone for a while.
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(bus.networkManagerDhcp4("stuck0"));
-    EXPECT_FALSE(bus.networkManagerDhcp4("eth0"));
+    EXPECT_EQ(bus.networkManagerLink("stuck0").state, Link::Unreachable);
+    EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::Unreachable);
     EXPECT_TRUE(bus.resolvedServers().empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
 

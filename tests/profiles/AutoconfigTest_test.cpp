@@ -45,6 +45,13 @@ TEST_F(AutoconfigFill, GatewaysComeInAdapterThenGatewayOrderAtMostFour) {
     row("gateway", {"autoconfig"});
     fill();
     EXPECT_EQ(items(), (Items{"10.0.0.1", "10.0.0.2", "10.0.0.3", "192.168.1.1"}));
+
+    // A route straight onto a VPN link has no address to ping: the item stays empty.
+    net.adapter(1, "10.64.0.2", {"wg0 (direct link)"});
+    net.adapter(2, "", {});
+    row("Gateway", {"autoconfig"});
+    fill();
+    EXPECT_EQ(items(), (Items{"Blank!", "Blank!", "Blank!", "Blank!"}));
 }
 
 TEST_F(AutoconfigFill, DhcpCopiesTheServerEvenWhenNoneIsReported) {
