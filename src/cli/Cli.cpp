@@ -18,8 +18,10 @@
 #include "cli/CliPrometheus.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliReport.h"
+#include "help/ReadSqBrackFile.h"
 #include "help/User_Guide.h"
 #include "netparams/AdpaterStatus.h"
+#include "netparams/AnalyzeNetParams.h"
 #include "netparams/GetNetParams.h"
 #include "netparams/linux/LinuxNetParams.h"
 #include "package/MakeSetup.h"
@@ -209,13 +211,24 @@ int runChecks(const CliOptions& o, CliEventPump& pump, std::atomic<bool>& interr
 int printParams(const CliOptions& o) {
     netparams::LinuxNetParams netParams;
     netparams::GetNetParams& gatherer = netParams.gatherer();
-    std::string report =
-        netparams::parameterReport(gatherer, o.keyValues ? "KeyValues" : "Everything", o.explain);
+    // The Analyse Parameters button gathers with the explanations.
+    const char* mode = o.analyze ? "Analyze" : o.keyValues ? "KeyValues" : "Everything";
+    std::string report = netparams::parameterReport(gatherer, mode, o.analyze || o.explain);
     const netparams::GatherOutcome& outcome = gatherer.outcome();
     if (outcome.message) {
         // What the desktop program shows in a message box.
         std::cerr << ui::kAppTitle << ": " << oneLine(*outcome.message) << '\n';
         return kCouldNotRun;
+    }
+    if (o.analyze && outcome.analyze) {
+        profiles::Session session;
+        session.InstallDir = programFolderFor(o);
+        CliPrompter prompter(std::cerr);
+        const std::string analysis =
+            netparams::AnalyzeNetParams(gatherer.snapshot(), [&](const std::string& section) {
+                return help::ReadSqBrackFile(session, prompter, help::kHelpFile, section);
+            });
+        return writeOut(asLines(analysis)) ? 0 : kCouldNotRun;
     }
     // Every report line starts with its line break; the first one is no line of its own here.
     if (report.starts_with("\r\n"))

@@ -9,7 +9,7 @@ const char* const kCliUsage =
     "Usage:\n"
     "  zelto-cli [--folder DIR] run [--in] [--tests LIST] [--errors-only] [--simple]\n"
     "            [--timestamps] [--brief | --json] [--prometheus FILE]\n"
-    "  zelto-cli [--folder DIR] params [--key] [--explain]\n"
+    "  zelto-cli [--folder DIR] params [--key] [--explain] [--analyze]\n"
     "  zelto-cli [--folder DIR] interfaces\n"
     "  zelto-cli [--folder DIR] help TOPIC\n"
     "  zelto-cli [--folder DIR] guide [CHAPTER]\n"
@@ -39,6 +39,7 @@ const char* const kCliUsage =
     "  --prometheus FILE  also write the run as Prometheus metrics (textfile collector)\n"
     "  --key           report the key values only\n"
     "  --explain       add the explanation paragraphs to the report\n"
+    "  --analyze       print the analysis of the parameters instead of the report\n"
     "\n"
     "Exit status of run: 0 every checked test passed, 1 a problem and no failure,\n"
     "2 a failure, 3 the run could not happen (the reason is on standard error).\n"
@@ -53,11 +54,12 @@ struct Flag {
 };
 
 constexpr std::array kFlags{
-    Flag{"--in", CliCommand::Run},     Flag{"--errors-only", CliCommand::Run},
-    Flag{"--simple", CliCommand::Run}, Flag{"--timestamps", CliCommand::Run},
-    Flag{"--brief", CliCommand::Run},  Flag{"--json", CliCommand::Run},
-    Flag{"--tests", CliCommand::Run},  Flag{"--prometheus", CliCommand::Run},
-    Flag{"--key", CliCommand::Params}, Flag{"--explain", CliCommand::Params},
+    Flag{"--in", CliCommand::Run},         Flag{"--errors-only", CliCommand::Run},
+    Flag{"--simple", CliCommand::Run},     Flag{"--timestamps", CliCommand::Run},
+    Flag{"--brief", CliCommand::Run},      Flag{"--json", CliCommand::Run},
+    Flag{"--tests", CliCommand::Run},      Flag{"--prometheus", CliCommand::Run},
+    Flag{"--key", CliCommand::Params},     Flag{"--explain", CliCommand::Params},
+    Flag{"--analyze", CliCommand::Params},
 };
 
 const char* commandName(CliCommand c) {
@@ -228,6 +230,8 @@ CliParse parseCliArguments(const std::vector<std::string>& args) {
             o.keyValues = true;
         else if (name == "--explain")
             o.explain = true;
+        else if (name == "--analyze")
+            o.analyze = true;
         else if (name == "--brief" || name == "--json") {
             const CliOutput wanted = name == "--brief" ? CliOutput::Brief : CliOutput::Json;
             if (o.output != CliOutput::Text && o.output != wanted)

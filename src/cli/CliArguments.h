@@ -34,6 +34,8 @@ struct CliOptions {
     // params
     bool keyValues = false;
     bool explain = false;
+    /// The analysis as the Network Parameters screen's Analyse Parameters button shows it.
+    bool analyze = false;
 
     // help and guide: the topic or chapter; empty for the guide's first chapter.
     std::string topic;

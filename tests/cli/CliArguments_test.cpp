@@ -36,6 +36,7 @@ TEST(CliArguments, ParamsAndInterfaces) {
     EXPECT_TRUE(p.keyValues);
     EXPECT_TRUE(p.explain);
     EXPECT_FALSE(parsed({"params"}).keyValues);
+    EXPECT_TRUE(parsed({"params", "--analyze"}).analyze);
     EXPECT_EQ(parsed({"--folder", "x", "interfaces"}).command, CliCommand::Interfaces);
 }
 

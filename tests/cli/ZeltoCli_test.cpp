@@ -319,6 +319,9 @@ TEST(ZeltoCliLab, ParamsReportTheNamespacesAddressesRoutesAndDns) {
         EXPECT_EQ(key.out.find(dnsExplanation), std::string::npos);
         EXPECT_NE(runCli({"params", "--key", "--explain"}).out.find(dnsExplanation),
                   std::string::npos);
+        const CliResult analysis = runCli({"params", "--analyze"});
+        EXPECT_EQ(analysis.exitCode, 0) << analysis.err;
+        EXPECT_EQ(analysis.out, "No problems found\n");
     });
 }
 
