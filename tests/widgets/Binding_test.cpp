@@ -1,6 +1,6 @@
 #include "widgets/Binding.h"
+#include "support/WidgetApp.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,14 +13,7 @@
 namespace zelto::widgets {
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "binding_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt down after main() returns crashes in its device registry.
-    static auto* a = new QApplication(argc, argv);
-    return *a;
-}
+using test::app;
 
 TEST(Binding, ARealClickReachesTheHandlerAndModelChangesReachTheWidget) {
     app();

@@ -12,18 +12,12 @@
 #include <memory>
 
 #include "support/MainFixture.h"
+#include "support/WidgetApp.h"
 
 namespace zelto::widgets {
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "configure_tests_window_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt down after main() returns crashes in its device registry.
-    static auto* a = new QApplication(argc, argv);
-    return *a;
-}
+using test::app;
 
 struct ConfigureWindow : test::MainFixture {
     ConfigureWindow() {

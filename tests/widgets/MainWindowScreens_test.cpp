@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MainFixture.h"
+#include "support/WidgetApp.h"
 #include "widgets/MainWindow.h"
 #include "widgets/Resources.h"
 
@@ -48,11 +49,7 @@ TEST_F(Screens, CrossesChooseTheirTopicAndTheButtonsOpenTheScreens) {
 
 // While the PC has no address "Blank!" blinks; the cross beside it stays where it is.
 TEST_F(Screens, TheBlinkingAddressKeepsItsPlace) {
-    static int argc = 1;
-    static char name[] = "main_window_screens_test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);  // never destroyed, as Qt needs
-    (void)app;
+    app();
     zeltoInitResources();
     widgets::MainWindow window(main);
     c.current_ip.setText("Blank! Press cross for help");

@@ -12,19 +12,13 @@
 
 #include "package/PackUnpack.h"
 #include "support/TempDir.h"
+#include "support/WidgetApp.h"
 #include "widgets/Binding.h"
 
 namespace zelto::widgets {
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "ProgressWindow_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt down after main() returns crashes in its device registry.
-    static auto* a = new QApplication(argc, argv);
-    return *a;
-}
+using test::app;
 
 std::string pack() {
     std::string out;

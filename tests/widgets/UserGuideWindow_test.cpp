@@ -8,18 +8,12 @@
 #include <QTest>
 
 #include "support/TempDir.h"
+#include "support/WidgetApp.h"
 
 namespace zelto::widgets {
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "UserGuideWindow_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt down after main() returns crashes in its device registry.
-    static auto* a = new QApplication(argc, argv);
-    return *a;
-}
+using test::app;
 
 TEST(UserGuideWindow, ButtonsReachTheModelAndItsModesSizesAndCloseReachTheWindow) {
     app();
