@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -37,8 +38,15 @@ struct PingResult {
 
 enum class ConnectResult { Connected, Failed, Cancelled };
 
-/// The three network probes. Each call blocks its calling thread (never the UI thread: see
-/// AsyncProbe.h) and returns soon after `stop` is requested.
+/// Receives the outcome of a probe started with one of the start calls: exactly once, on any
+/// thread (the caller's own when the outcome is known at once). It must not block.
+template <class Result>
+using Completion = std::function<void(Result)>;
+
+/// The three network probes. The blocking calls block their calling thread (never the UI
+/// thread) and return soon after `stop` is requested. The start calls return at once and hand
+/// the outcome to `done`; a stop cancels them soon after (kPingCancelled, Cancelled, ""), and
+/// the services must outlive every probe started.
 class NetworkServices {
   public:
     virtual ~NetworkServices() = default;
@@ -48,6 +56,19 @@ class NetworkServices {
     virtual std::string getIPFromHostName(const std::string& name, std::stop_token stop) = 0;
     /// One TCP connect to a dotted IPv4 address and port.
     virtual ConnectResult connect(const std::string& dotted, int port, std::stop_token stop) = 0;
+
+    // Each start call runs its blocking twin on a thread of its own unless the services have
+    // something better.
+    virtual void startPing(const std::string& dotted, std::stop_token stop,
+                           Completion<PingResult> done);
+    virtual void startLookup(const std::string& name, std::stop_token stop,
+                             Completion<std::string> done);
+    virtual void startConnect(const std::string& dotted, int port, std::stop_token stop,
+                              Completion<ConnectResult> done);
+
+    /// Whether the text reads as a dotted IPv4 address the way the platform's address parser
+    /// reads it: not the "none" answer (255.255.255.255, or no address) and not 0.0.0.0.
+    virtual bool isDottedAddress(const std::string& text) const = 0;
 };
 
 }  // namespace zelto::probes

@@ -1,9 +1,9 @@
 #include "run/Engine.h"
 
-#include <exception>
+#include <memory>
+#include <mutex>
 #include <utility>
 
-#include "probes/AsyncProbe.h"
 #include "profiles/ProfileMessages.h"
 #include "run/RunNumbers.h"
 #include "ui/Prompter.h"
@@ -74,15 +74,25 @@ bool Engine::stopRequested() const {
 std::string Engine::thisPcAddress() {
     // This PC's own address comes from the routing table, not from a name server, so the
     // lookup is quick; it is not tied to Stop, which would only leave the address unknown.
-    std::stop_source own;
-    auto& probes = ctx_.profile.probes;
-    try {
-        return probes::awaitProbe(ctx_.pump, own, [&probes](std::stop_token stop) {
-            return probes.getIPFromHostName(" ", std::move(stop));
-        });
-    } catch (const std::exception&) {
-        return {};
-    }
+    struct Answer {
+        std::mutex mutex;
+        std::optional<std::string> address;
+    };
+    auto answer = std::make_shared<Answer>();
+    ui::EventPump& pump = ctx_.pump;
+    ctx_.profile.probes.startLookup(" ", {}, [answer, &pump](std::string address) {
+        {
+            std::lock_guard lock(answer->mutex);
+            answer->address = std::move(address);
+        }
+        pump.wake();
+    });
+    pump.waitUntil([&answer] {
+        std::lock_guard lock(answer->mutex);
+        return answer->address.has_value();
+    });
+    std::lock_guard lock(answer->mutex);
+    return *answer->address;
 }
 
 void Engine::RunTests_Click() {
@@ -93,28 +103,57 @@ void Engine::RunTests_Click() {
     const RunGuard running(running_, ctx_.profile.w.OfficeOption);
     stop_ = std::stop_source();
     startRun();
+    if (walkRows() == Walk::Completed)
+        endRun();
+}
 
+Engine::Walk Engine::walkRows() {
     profiles::Session& s = ctx_.profile.s;
     auto& w = ctx_.profile.w;
-    ItemEvaluation items(ctx_, stop_);
+    Flight flight(ctx_, stop_.get_token(), maxInFlight_);
+    ItemEvaluation items(ctx_, flight.probes, [this] { return stopRequested(); });
     for (int row = 0; row < s.TestCount; ++row) {
+        if (row == 1) {
+            // Loop Back is classified: every other checked row goes in flight now.
+            for (int r = 1; r < s.TestCount; ++r) {
+                if (w.Test[r].value())
+                    planRow(flight, r);
+            }
+            flight.probes.launch();
+        }
         if (w.Continuous.value())
             handAtTwelve(w.RotLine);
         w.Status[row].setVisible(true);
         w.Passes[row].setVisible(true);
-        if (w.Test[row].value() && runRow(row, items) == Walk::Stopped) {
+        if (w.Test[row].value() && runRow(row, flight, items) == Walk::Stopped) {
             stopRun(row);
-            return;
+            return Walk::Stopped;
         }
         ctx_.pump.repaint();
         ctx_.pump.processPending();
         if (stopRequested()) {
             // The row is complete and keeps its outcome; the stop comes before the next one.
             stopRun(-1);
-            return;
+            return Walk::Stopped;
         }
     }
-    endRun();
+    return Walk::Completed;
+}
+
+void Engine::planRow(Flight& flight, int row) {
+    if (flight.rows[row])
+        return;
+    // Help1(0) shows only when the Loop Back row failed earlier in this run.
+    const bool loopBackFailed = ctx_.profile.w.Help1[0].visible();
+    auto& items = flight.rows[row].emplace();
+    for (int field = 1; field <= lastItemField(row); ++field) {
+        ItemPlan plan = flight.planner.plan(row, field, loopBackFailed);
+        const bool end = plan.kind == ItemPlan::Kind::EndOfItems;
+        items.push_back(flight.probes.add(std::move(plan)));
+        // Fields after the first "Blank!" are never read.
+        if (end)
+            break;
+    }
 }
 
 void Engine::startRun() {
@@ -167,7 +206,7 @@ void Engine::startRun() {
     outcomes_.fill(RowOutcome::NotRun);
 }
 
-Engine::Walk Engine::runRow(int row, ItemEvaluation& items) {
+Engine::Walk Engine::runRow(int row, Flight& flight, ItemEvaluation& items) {
     profiles::Session& s = ctx_.profile.s;
     auto& w = ctx_.profile.w;
     const std::string name = s.Table.at(s.OfficeIndex, row, 0);
@@ -185,8 +224,10 @@ Engine::Walk Engine::runRow(int row, ItemEvaluation& items) {
     }
     ctx_.results.ShowResult(header, w.ErrorsOnly.value(), false);
 
-    for (int field = 1; field <= profiles::MaxItemField; ++field) {
-        const ItemOutcome outcome = items.Evaluate(row, field);
+    // A row checked while the run was under way goes in flight when its turn comes.
+    planRow(flight, row);
+    for (const std::size_t item : *flight.rows[row]) {
+        const ItemOutcome outcome = items.Evaluate(row, item);
         if (outcome == ItemOutcome::EndOfItems)
             break;
         if (outcome == ItemOutcome::Stop)

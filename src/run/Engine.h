@@ -1,10 +1,15 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <optional>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 #include "run/ItemEvaluation.h"
+#include "run/ItemPlan.h"
+#include "run/ProbeFlight.h"
 #include "run/RowOutcome.h"
 #include "run/RunContext.h"
 
@@ -12,7 +17,12 @@ namespace zelto::run {
 
 /// The test run engine: one run walks the checked rows of the current slot, tests their
 /// items, classifies each row and ends with the overall status and the tray. It runs on the
-/// UI thread and serves events (Stop, the timers, repaints) while every probe is in flight.
+/// UI thread and serves events (Stop, the timers, repaints) while probes are in flight.
+///
+/// Once the Loop Back row is classified (its outcome decides whether dotted items with a port
+/// are connected to), the items of every other checked row are in flight at once; the walk
+/// reads their outcomes in row and item order, so lines and controls are those of a run that
+/// tests one item after the other, while the run costs about its slowest item.
 class Engine {
   public:
     explicit Engine(RunContext ctx);
@@ -28,6 +38,9 @@ class Engine {
     /// The address watch (Timer1, every 1000 ms while this PC has no address).
     void Timer1_Timer();
 
+    /// How many probes may be in flight at once; 1 tests one item after the other.
+    void setMaxInFlight(std::size_t limit) { maxInFlight_ = limit; }
+
     /// Whether a run is in progress.
     bool running() const { return running_; }
     /// The countdown between continuous runs, in whole seconds, as the last run set it.
@@ -38,8 +51,19 @@ class Engine {
   private:
     enum class Walk { Completed, Stopped };
 
+    /// The probes of one run and the items each row put in flight.
+    struct Flight {
+        Flight(RunContext& ctx, const std::stop_token& stop, std::size_t limit)
+            : planner(ctx.profile), probes(ctx.profile.probes, ctx.pump, stop, limit) {}
+        ItemPlanner planner;
+        ProbeFlight probes;
+        std::array<std::optional<std::vector<std::size_t>>, profiles::MaxTestRow + 1> rows;
+    };
+
     void startRun();
-    Walk runRow(int row, ItemEvaluation& items);
+    Walk walkRows();
+    void planRow(Flight& flight, int row);
+    Walk runRow(int row, Flight& flight, ItemEvaluation& items);
     RowOutcome classifyRow(int row);
     void beepAndShow(const ui::CheckBox& option);
     void endRun();
@@ -52,6 +76,7 @@ class Engine {
     bool running_ = false;
     bool watching_ = false;
     int countdownSeconds_ = 0;
+    std::size_t maxInFlight_ = kMaxInFlight;
     /// Requested by Stop; a fresh one for every run.
     std::stop_source stop_;
     std::string failedList_;

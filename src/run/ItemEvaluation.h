@@ -1,8 +1,11 @@
 #pragma once
 
-#include <stop_token>
+#include <cstddef>
+#include <functional>
 #include <string>
 
+#include "probes/NetworkServices.h"
+#include "run/ProbeFlight.h"
 #include "run/RunContext.h"
 #include "ui/Controls.h"
 
@@ -18,40 +21,31 @@ enum class ItemOutcome {
     Stop,
 };
 
-/// True when inet_addr reads the address part of an item as neither INADDR_NONE nor 0, the
-/// test that tells a dotted address from a host name.
-bool isDottedAddress(const std::string& address);
-
-/// Tests the network items of a run's rows: keywords, host names, ping or TCP connect. Each
-/// probe runs off the UI thread while the pump serves events; requesting `stop` (what Stop
-/// does) cuts the probe in flight short.
+/// Reads the outcome of one item's probes, in item order, and writes what testing it one
+/// after the other would: LocalIP and TargetPort, the result lines, AnyItemFailed or
+/// AnyItemPassed. The probes themselves are in flight already.
 class ItemEvaluation {
   public:
-    ItemEvaluation(RunContext& ctx, std::stop_source& stop);
+    /// `stopped`: whether Stop was pressed.
+    ItemEvaluation(RunContext& ctx, ProbeFlight& flight, std::function<bool()> stopped);
 
-    /// Evaluates item `field` (1 to 4) of `row` of the current slot, writing its result line
-    /// and setting AnyItemFailed or AnyItemPassed.
-    ItemOutcome Evaluate(int row, int field);
-
-    /// Pings a dotted address and writes the success or failure line.
-    ItemOutcome Pinged(std::string address);
-    /// Readies a connect to LocalIP:TargetPort: ConnectState 0, pending events served.
-    void PortScan();
-    /// Makes the connect readied by PortScan and waits for it, blinking `blinkBox`; the
-    /// outcome reaches Winsock1_connect or Winsock1_Error.
-    ItemOutcome ConnectWait(ui::TextBox& blinkBox);
-    /// The connect succeeded: success line, AnyItemPassed, ConnectState 2.
-    void Winsock1_connect();
-    /// The connect failed: failure line, AnyItemFailed, ConnectState 9.
-    void Winsock1_Error();
+    /// Evaluates the item that `flight` holds as `item`, of `row`.
+    ItemOutcome Evaluate(int row, std::size_t item);
 
   private:
-    std::string GetIPFromHostName(const std::string& name);
-    bool stopRequested() const;
+    ItemOutcome Pinged(std::size_t item, const std::string& address);
+    /// ConnectState 0 and pending events served, as before any connect.
+    void PortScan();
+    /// Waits for the connect, blinking `blinkBox`; the outcome reaches Winsock1_connect or
+    /// Winsock1_Error.
+    ItemOutcome ConnectWait(std::size_t item, const std::string& address, ui::TextBox& blinkBox);
+    void Winsock1_connect();
+    void Winsock1_Error();
     void failItem(const std::string& line);
 
     RunContext& ctx_;
-    std::stop_source& stop_;
+    ProbeFlight& flight_;
+    std::function<bool()> stopped_;
 };
 
 }  // namespace zelto::run

@@ -164,5 +164,15 @@ TEST(LoopbackLookup, AnswersWithoutAResolver) {
     }
 }
 
+// inet_addr's reading tells an address from a host name: short forms count, "none" and 0 not.
+TEST(DottedAddress, IsWhatInetAddrReadsAsNeitherNoneNorZero) {
+    const LinuxNetworkServices net;
+    for (const char* text : {"192.0.2.1", "127.0.0.1", "127.1", "10"})
+        EXPECT_TRUE(net.isDottedAddress(text)) << text;
+    for (const char* text :
+         {"0.0.0.0", "255.255.255.255", "gw.example", "", "192.0.2.1:0", "1.2.3.4.5"})
+        EXPECT_FALSE(net.isDottedAddress(text)) << text;
+}
+
 }  // namespace
 }  // namespace zelto::probes

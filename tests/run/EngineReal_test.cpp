@@ -1,7 +1,13 @@
 // Whole runs against the real Linux probes: on loopback, and beyond it only inside network
 // namespaces that each test makes for itself (tests/lab).
 
+#include <dirent.h>
+
+#include <chrono>
+#include <regex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,8 +19,38 @@
 namespace zelto::test {
 namespace {
 
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+/// The real probes with connects that give up after 1.5 s instead of 20.
+struct QuickProbes : probes::LinuxNetworkServices {
+    QuickProbes()
+        : LinuxNetworkServices([] {
+              Options o;
+              o.connectLimit = 1500ms;
+              return o;
+          }()) {}
+};
+
+using LabRig = EngineRig<QuickProbes>;
+
+/// A lab whose gateway 10.200.0.1 answers, with everything in 10.201.0.0/16 dropped behind it.
+struct BlackholeLab : lab::GatewayLab {
+    BlackholeLab() { peer().ip("route add blackhole 10.201.0.0/16"); }
+};
+
+std::size_t openDescriptors() {
+    std::size_t n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d) != nullptr)
+            ++n;
+        ::closedir(d);
+    }
+    return n;
 }
 
 struct RealRun : ::testing::Test, EngineRig<probes::LinuxNetworkServices> {};
@@ -70,6 +106,97 @@ TEST(RealRunLab, GatewayAnswersAndAnAddressNobodyOwnsFails) {
                              "******** You can not reach nobody\r\n"));
         EXPECT_EQ(rig.tray.calls,
                   std::vector<std::string>{"icon 101 Stopped-3) Nobody-failed  at " + rig.time()});
+    });
+}
+
+// Seven rows of four echoes that nobody answers cost one time-out, not 28, and still write
+// every failure line in row and item order.
+TEST(RealRunLab, UnansweredPingsAllWaitAtOnce) {
+    lab::inFreshNetns([] {
+        BlackholeLab lab;
+        LabRig rig;
+        std::vector<Row> rows{{"Loop Back", {"127.0.0.1"}}};
+        std::string expected;
+        for (int r = 1; r <= 7; ++r) {
+            Row row{"Row" + std::to_string(r), {}, "reach it"};
+            expected += "Test " + std::to_string(r + 1) + ") " + row.name + "\r\n";
+            for (int k = 1; k <= 4; ++k) {
+                row.items.push_back("10.201." + std::to_string(r) + "." + std::to_string(k));
+                expected += "!!!!!!!!!!! Ping failed for " + row.items.back() + "\r\n";
+            }
+            expected += "******** You can not reach it\r\n\r\n";
+            rows.push_back(row);
+        }
+        rig.profile(rows);
+        const auto start = Clock::now();
+        rig.engine.RunTests_Click();
+        EXPECT_LT(Clock::now() - start, 5s);
+        EXPECT_TRUE(contains(rig.w.Results1.text(), expected)) << rig.w.Results1.text();
+    });
+}
+
+// Answering gateway, an on-link address nobody owns, a blackholed connect, a closed port, names
+// known and unknown: the text is the one-after-the-other run's, round trips aside.
+TEST(RealRunLab, MixedProfileWritesWhatTheSerialRunWrites) {
+    lab::inFreshNetns([] {
+        BlackholeLab lab;
+        lab::overlayFile("/etc/nsswitch.conf", "hosts: files dns\n");
+        lab::overlayFile("/etc/resolv.conf",
+                         "nameserver 127.0.0.1\noptions timeout:1 attempts:1\n");
+        lab::overlayFile("/etc/hosts", "127.0.0.1 localhost\n10.200.0.1 labgw\n");
+        auto runOnce = [](std::size_t inFlight) {
+            LabRig rig;
+            rig.engine.setMaxInFlight(inFlight);
+            rig.profile({{"Loop Back", {"127.0.0.1"}},
+                         {"Gateway", {"10.200.0.1", "labgw"}, "reach the gateway"},
+                         {"Nobody", {"10.200.0.77", "10.201.0.5:80"}, "reach nobody"},
+                         {"Closed", {"10.200.0.1:9", "labgw:9"}, "connect"},
+                         {"Names", {"nosuch.zelto.test", "labgw", "nosuch.zelto.test:80"}, "x"}});
+            rig.engine.RunTests_Click();
+            std::string seen =
+                std::regex_replace(rig.w.Results1.text(), std::regex(" in \\d+ ms"), " in N ms");
+            for (int r = 0; r < 5; ++r)
+                seen += "|" + rig.w.Status[r].text();
+            return seen + "|" + rig.session.LocalIP + "|" + rig.session.Run.RunSummary;
+        };
+        const std::string serial = runOnce(1);
+        EXPECT_TRUE(contains(serial, "!!!!!!!!!!!  Failed to connect to 10.201.0.5:80")) << serial;
+        EXPECT_EQ(runOnce(64), serial);
+    });
+}
+
+// Stop while a blackholed connect and twenty other probes wait: every socket is closed within
+// 100 ms, and the row being read shows "Stopped".
+TEST(RealRunLab, StopClosesEverySocketInFlightAtOnce) {
+    lab::inFreshNetns([] {
+        BlackholeLab lab;
+        LabRig rig;
+        std::vector<Row> rows{{"Loop Back", {"127.0.0.1"}}, {"Far", {"10.201.0.5:80"}}};
+        for (int r = 2; r <= 6; ++r) {
+            Row row{"Row" + std::to_string(r), {}};
+            for (int k = 1; k <= 4; ++k) {
+                const std::string a = "10.201." + std::to_string(r) + "." + std::to_string(k);
+                row.items.push_back(k % 2 == 0 ? a + ":443" : a);
+            }
+            rows.push_back(row);
+        }
+        rig.profile(rows);
+        const std::size_t before = openDescriptors();
+        std::size_t during = 0;
+        Clock::time_point stopped;
+        rig.pump.during(400ms, [&] {
+            during = openDescriptors();
+            stopped = Clock::now();
+            rig.engine.btnStopTest_Click();
+        });
+        rig.engine.RunTests_Click();
+        while (openDescriptors() > before && Clock::now() - stopped < 1s)
+            std::this_thread::yield();
+        EXPECT_LT(Clock::now() - stopped, 100ms);
+        EXPECT_EQ(openDescriptors(), before);
+        EXPECT_GE(during, before + 21);
+        EXPECT_EQ(rig.w.Status[1].text(), "Stopped");
+        EXPECT_FALSE(rig.w.Status[2].visible());
     });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <arpa/inet.h>
+
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -39,6 +41,11 @@ class FakeNetworkServices : public probes::NetworkServices {
         if (!waitOrStop(wait, stop))
             return probes::ConnectResult::Cancelled;
         return it == connects.end() ? probes::ConnectResult::Failed : it->second.first;
+    }
+
+    bool isDottedAddress(const std::string& text) const override {
+        const in_addr_t a = ::inet_addr(text.c_str());
+        return a != INADDR_NONE && a != 0;
     }
 
     /// A ping that answers "Hello World" in `ms` milliseconds.

@@ -6,13 +6,8 @@
 #include <netdb.h>
 #include <netinet/in.h>
 
-#include <condition_variable>
 #include <cstring>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <system_error>
-#include <thread>
 
 #include "system/linux/Fd.h"
 
@@ -22,6 +17,9 @@ namespace {
 
 // The platform's name buffer holds 256 characters with the terminator.
 constexpr std::size_t kMaxName = 255;
+// Lookups in flight at once; more wait their turn. A name server that does not answer holds a
+// thread for its time-out, so a few are enough.
+constexpr std::size_t kLookupThreads = 4;
 
 // Any address that only a default route covers. Class E is never routed on its own, and
 // connecting a UDP socket sends nothing: the kernel only picks the route and source.
@@ -60,52 +58,25 @@ std::string resolve(const std::string& name) {
     return dotted(first.sin_addr);
 }
 
-/// A lookup that a stop can abandon: the resolver cannot be interrupted, so it runs on a thread
-/// of its own, which ends by itself within the resolver's time-out and touches nothing but this
-/// shared slot.
-struct PendingLookup {
-    std::mutex mutex;
-    std::condition_variable_any done;
-    std::optional<std::string> address;
-};
-
-std::string resolveStoppable(const std::string& name, const std::stop_token& stop) {
-    auto pending = std::make_shared<PendingLookup>();
-    try {
-        std::thread([pending, name] {
-            std::string address = resolve(name);
-            std::lock_guard lock(pending->mutex);
-            pending->address = std::move(address);
-            pending->done.notify_all();
-        }).detach();
-    } catch (const std::system_error&) {
-        // No thread to be had: look up here, unstoppable but still correct.
-        return resolve(name);
-    }
-    std::unique_lock lock(pending->mutex);
-    if (!pending->done.wait(lock, stop, [&] { return pending->address.has_value(); }))
-        return {};
-    return *pending->address;
-}
-
 }  // namespace
 
-std::string HostLookup::getIPFromHostName(const std::string& name, const std::stop_token& stop) {
+HostLookup::HostLookup(system::SystemCalls& calls) : calls_(calls), pool_(kLookupThreads) {}
+
+void HostLookup::start(const std::string& name, const std::stop_token& stop,
+                       Completion<std::string> done) {
     if (name == " ")
-        return thisPcAddress();
+        return done(thisPcAddress());
     std::string wanted = trimSpaces(name);
     if (wanted.size() > kMaxName)
         wanted.resize(kMaxName);
     // An empty name would be this PC to some resolvers; a blank item is not a host.
     if (wanted.empty() || stop.stop_requested())
-        return {};
+        return done({});
     // Dotted text needs no resolver and no thread.
     in_addr numeric{};
     if (::inet_pton(AF_INET, wanted.c_str(), &numeric) == 1)
-        return dotted(numeric);
-    if (!stop.stop_possible())
-        return resolve(wanted);
-    return resolveStoppable(wanted, stop);
+        return done(dotted(numeric));
+    pool_.submit([wanted] { return resolve(wanted); }, stop, std::move(done));
 }
 
 std::string HostLookup::thisPcAddress() {

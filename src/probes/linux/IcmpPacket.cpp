@@ -43,11 +43,15 @@ bool quotesOurRequest(std::span<const std::uint8_t> quoted, const EchoKey& key) 
     const std::size_t ip = icmpIpHeaderLength(quoted);
     if (ip == 0 || addressAt(&quoted[16]) != key.target)
         return false;
-    const std::uint8_t* icmp = &quoted[ip];
-    return icmp[0] == ICMP_ECHO && be16(icmp + 4) == key.id && be16(icmp + 6) == key.seq;
+    return quotesEcho(quoted.subspan(ip), key);
 }
 
 }  // namespace
+
+bool quotesEcho(std::span<const std::uint8_t> icmp, const EchoKey& key) {
+    return icmp.size() >= kIcmpHeader && icmp[0] == ICMP_ECHO && be16(&icmp[4]) == key.id &&
+           be16(&icmp[6]) == key.seq;
+}
 
 std::uint16_t checksum(std::span<const std::uint8_t> data) {
     std::uint32_t sum = 0;

@@ -48,6 +48,10 @@ Answer classifyRaw(std::span<const std::uint8_t> packet, const EchoKey& key);
 /// already matched the identifier) that came from `from`.
 Answer classifyDatagram(std::span<const std::uint8_t> message, in_addr_t from, const EchoKey& key);
 
+/// Whether an ICMP header that an error quotes (ICMP header first) is our echo request: type
+/// echo with our identifier and sequence.
+bool quotesEcho(std::span<const std::uint8_t> icmp, const EchoKey& key);
+
 /// The ping status for an ICMP error of `type` and `code`.
 int statusForIcmpError(int type, int code);
 /// The ping status for a local socket error such as ENETUNREACH.

@@ -7,12 +7,14 @@
 #include "probes/NetworkServices.h"
 #include "probes/linux/HostLookup.h"
 #include "probes/linux/Pinger.h"
+#include "probes/linux/ProbeLoop.h"
 #include "system/linux/SystemCalls.h"
 
 namespace zelto::probes {
 
-/// The probes on Linux: getaddrinfo, ICMP datagram or raw sockets, non-blocking TCP connect.
-/// Every call may run on any thread, several at once.
+/// The probes on Linux: ICMP datagram or raw sockets and non-blocking TCP connects, all waited
+/// for by one epoll loop, and getaddrinfo on a small pool of threads. Every call may come from
+/// any thread, several at once.
 class LinuxNetworkServices : public NetworkServices {
   public:
     struct Options {
@@ -35,9 +37,20 @@ class LinuxNetworkServices : public NetworkServices {
     /// Connected, Failed (refused, unreachable, or no answer within the limit) or Cancelled.
     ConnectResult connect(const std::string& dotted, int port, std::stop_token stop) override;
 
+    void startPing(const std::string& dotted, std::stop_token stop,
+                   Completion<PingResult> done) override;
+    void startLookup(const std::string& name, std::stop_token stop,
+                     Completion<std::string> done) override;
+    void startConnect(const std::string& dotted, int port, std::stop_token stop,
+                      Completion<ConnectResult> done) override;
+    /// inet_addr's reading.
+    bool isDottedAddress(const std::string& text) const override;
+
   private:
     system::SystemCalls& calls_;
     std::chrono::milliseconds connectLimit_;
+    // Declared before the probes that add to it, so it goes after them.
+    ProbeLoop loop_;
     Pinger pinger_;
     HostLookup lookup_;
 };

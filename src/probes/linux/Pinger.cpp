@@ -1,10 +1,8 @@
 #include "probes/linux/Pinger.h"
 
 #include <arpa/inet.h>
-#include <linux/errqueue.h>
 #include <linux/icmp.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/random.h>
 
 #include <array>
@@ -15,23 +13,14 @@
 #include <optional>
 #include <system_error>
 
+#include "probes/linux/EchoTask.h"
 #include "probes/linux/IcmpPacket.h"
-#include "probes/linux/StopWaker.h"
 
 namespace zelto::probes {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Large enough for any answer to an 11-byte echo, an IP header with options, and an ICMP
-// error quoting our request; longer foreign datagrams are cut, which does them no harm.
-constexpr std::size_t kReceiveBuffer = 2048;
-
-std::string roundTripText(Clock::duration elapsed) {
-    return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()) +
-           " ms";
-}
 
 std::uint32_t randomBits() {
     std::uint32_t value = 0;
@@ -68,42 +57,6 @@ std::string noSocketMessage(int datagramError, int rawError) {
            "CAP_NET_RAW.";
 }
 
-/// The first queued ICMP error of a datagram socket (IP_RECVERR), as a ping status.
-std::optional<int> queuedError(int fd) {
-    std::array<std::uint8_t, 512> data{};
-    std::array<std::uint8_t, 512> control{};
-    sockaddr_in offender{};
-    iovec io{data.data(), data.size()};
-    msghdr msg{};
-    msg.msg_name = &offender;
-    msg.msg_namelen = sizeof offender;
-    msg.msg_iov = &io;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control.data();
-    msg.msg_controllen = control.size();
-    if (::recvmsg(fd, &msg, MSG_ERRQUEUE | MSG_DONTWAIT) < 0)
-        return std::nullopt;
-    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
-        if (c->cmsg_level != SOL_IP || c->cmsg_type != IP_RECVERR)
-            continue;
-        sock_extended_err err{};
-        std::memcpy(&err, CMSG_DATA(c), sizeof err);
-        if (err.ee_origin == SO_EE_ORIGIN_ICMP)
-            return icmp::statusForIcmpError(err.ee_type, err.ee_code);
-        return icmp::statusForErrno(static_cast<int>(err.ee_errno));
-    }
-    return std::nullopt;
-}
-
-/// A pending error of the socket itself (SO_ERROR), as a ping status.
-std::optional<int> socketError(int fd) {
-    int err = 0;
-    socklen_t size = sizeof err;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &size) != 0 || err == 0)
-        return std::nullopt;
-    return icmp::statusForErrno(err);
-}
-
 bool refusedByPolicy(int err) {
     // EACCES: the group is outside ping_group_range; EPERM: a security module said no;
     // EPROTONOSUPPORT / EAFNOSUPPORT: a kernel built without ICMP datagram sockets.
@@ -112,9 +65,9 @@ bool refusedByPolicy(int err) {
 
 }  // namespace
 
-Pinger::Pinger(system::SystemCalls& calls, std::chrono::milliseconds timeout,
+Pinger::Pinger(system::SystemCalls& calls, ProbeLoop& loop, std::chrono::milliseconds timeout,
                Reporter reportNoSocket)
-    : calls_(calls), timeout_(timeout), report_(std::move(reportNoSocket)) {}
+    : calls_(calls), loop_(loop), timeout_(timeout), report_(std::move(reportNoSocket)) {}
 
 Pinger::IcmpSocket Pinger::open() {
     IcmpSocket s;
@@ -153,26 +106,20 @@ void Pinger::reportOnce(const IcmpSocket& refused) {
         report_(noSocketMessage(refused.datagramError, refused.rawError));
 }
 
-PingResult Pinger::ping(const std::string& dotted, std::stop_token stop) {
-    PingResult result;
-    result.roundTrip = "0 ms";
+void Pinger::start(const std::string& dotted, const std::stop_token& stop,
+                   Completion<PingResult> done) {
+    auto fail = [&done](int status) { done(PingResult{status, "0 ms", std::nullopt}); };
     // inet_aton reads dotted text exactly as the run engine's "is this an address" test does.
     in_addr target{};
-    if (::inet_aton(dotted.c_str(), &target) == 0) {
-        result.status = kPingBadDestination;
-        return result;
-    }
-    const StopWaker waker(std::move(stop));
-    if (waker.stopped()) {
-        result.status = kPingCancelled;
-        return result;
-    }
+    if (::inet_aton(dotted.c_str(), &target) == 0)
+        return fail(kPingBadDestination);
+    if (stop.stop_requested())
+        return fail(kPingCancelled);
     IcmpSocket s = open();
     if (!s.fd.valid()) {
         if (s.rawError != 0)
             reportOnce(s);
-        result.status = kPingNoSocket;
-        return result;
+        return fail(kPingNoSocket);
     }
 
     const std::uint32_t bits = randomBits();
@@ -183,78 +130,22 @@ PingResult Pinger::ping(const std::string& dotted, std::stop_token stop) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr = target;
-    const auto sent = Clock::now();
+    const auto sent = std::chrono::steady_clock::now();
     if (calls_.sendto(s.fd.get(), request.data(), request.size(), 0,
                       reinterpret_cast<const sockaddr*>(&to), sizeof to) < 0) {
         // No route, a blackhole or a firewall: the answer is known now, no need to wait.
-        result.status = icmp::statusForErrno(errno);
-        return result;
+        return fail(icmp::statusForErrno(errno));
     }
-
-    // A reply whose data differs is kept aside: the true reply may still come, and if it does
-    // not, the item fails on the data as it would have with the platform's echo function.
-    std::optional<PingResult> differing;
-    std::array<std::uint8_t, kReceiveBuffer> buffer{};
-    const auto deadline = sent + timeout_;
-    for (;;) {
-        short revents = 0;
-        switch (waker.wait(s.fd.get(), POLLIN, deadline, revents)) {
-            case StopWaker::Outcome::Ready:
-                break;
-            case StopWaker::Outcome::Stopped:
-                result.status = kPingCancelled;
-                return result;
-            case StopWaker::Outcome::TimedOut:
-                if (differing)
-                    return *differing;
-                result.status = kPingTimedOut;
-                return result;
-            case StopWaker::Outcome::Failed:
-                result.status = kPingNoSocket;
-                return result;
-        }
-        if ((revents & POLLERR) != 0) {
-            auto status = queuedError(s.fd.get());
-            if (!status)
-                status = socketError(s.fd.get());
-            if (status) {
-                result.roundTrip = roundTripText(Clock::now() - sent);
-                result.status = *status;
-                return result;
-            }
-        }
-        for (;;) {
-            sockaddr_in from{};
-            socklen_t fromSize = sizeof from;
-            const ssize_t n = ::recvfrom(s.fd.get(), buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                         reinterpret_cast<sockaddr*>(&from), &fromSize);
-            if (n < 0) {
-                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
-                    break;
-                // A datagram socket hands a pending ICMP error to the next read as its errno.
-                result.roundTrip = roundTripText(Clock::now() - sent);
-                result.status = icmp::statusForErrno(errno);
-                return result;
-            }
-            const std::span<const std::uint8_t> got(buffer.data(), static_cast<std::size_t>(n));
-            const icmp::Answer answer =
-                s.raw ? icmp::classifyRaw(got, key)
-                      : icmp::classifyDatagram(got, from.sin_addr.s_addr, key);
-            if (answer.kind == icmp::Answer::Kind::NotOurs)
-                continue;
-            result.roundTrip = roundTripText(Clock::now() - sent);
-            if (answer.kind == icmp::Answer::Kind::Error) {
-                result.status = answer.status;
-                return result;
-            }
-            result.status = 0;
-            result.dataMatches = icmp::dataMatches(answer.data);
-            if (result.dataMatches.value_or(false))
-                return result;
-            if (!differing)
-                differing = result;
-        }
+    if (!s.raw) {
+        // The identifier the kernel chose is the socket's port; errors quote that one.
+        sockaddr_in local{};
+        socklen_t size = sizeof local;
+        if (::getsockname(s.fd.get(), reinterpret_cast<sockaddr*>(&local), &size) == 0)
+            key.id = ntohs(local.sin_port);
     }
+    loop_.add(
+        std::make_unique<EchoTask>(std::move(s.fd), s.raw, key, sent, timeout_, std::move(done)),
+        stop);
 }
 
 }  // namespace zelto::probes

@@ -8,22 +8,24 @@
 
 #include "probes/NetworkServices.h"
 #include "system/linux/Fd.h"
+#include "probes/linux/ProbeLoop.h"
 #include "system/linux/SystemCalls.h"
 
 namespace zelto::probes {
 
-/// Sends one ICMP echo and waits for its answer. Each call has its own socket, so calls on
-/// several threads at once never see each other's answers.
+/// Sends ICMP echoes and has the probe loop wait for their answers. Each echo has its own
+/// socket and a random sequence, so echoes in flight together never take each other's answers.
 class Pinger {
   public:
     /// Told, once in this object's life, why no ICMP socket could be opened.
     using Reporter = std::function<void(const std::string&)>;
 
-    Pinger(system::SystemCalls& calls, std::chrono::milliseconds timeout, Reporter reportNoSocket);
+    Pinger(system::SystemCalls& calls, ProbeLoop& loop, std::chrono::milliseconds timeout,
+           Reporter reportNoSocket);
 
-    /// One echo of "Hello World" to a dotted IPv4 address: status 0 once a reply came, the
-    /// round trip as "N ms", and whether the data matched.
-    PingResult ping(const std::string& dotted, std::stop_token stop);
+    /// Sends one echo of "Hello World" to a dotted IPv4 address; `done` gets status 0 once a
+    /// reply came, the round trip as "N ms", and whether the data matched.
+    void start(const std::string& dotted, const std::stop_token& stop, Completion<PingResult> done);
 
   private:
     struct IcmpSocket {
@@ -38,6 +40,7 @@ class Pinger {
     void reportOnce(const IcmpSocket& refused);
 
     system::SystemCalls& calls_;
+    ProbeLoop& loop_;
     std::chrono::milliseconds timeout_;
     Reporter report_;
     std::atomic<bool> reported_{false};
