@@ -1,9 +1,11 @@
-// What a whole run costs: the wall time of a loopback-only profile, and the CPU the process
-// uses while a run waits 20 seconds on a connect that never answers. The program runs in a
-// network namespace of its own (it needs root); the long connect goes to a blackhole behind a
-// peer namespace. Nothing reaches the machine's network.
+// What a whole run costs: the wall time of a loopback-only profile, of 7 rows of 4 echoes that
+// nobody answers and of 3 rows of 3 connects into a blackhole, the threads and descriptors at
+// the peak of a run, and the CPU the process uses while a run waits 20 seconds on a connect
+// that never answers. The program runs in a network namespace of its own (it needs root); the
+// unanswered probes go to a blackhole behind a peer namespace. Nothing reaches the machine's
+// network.
 //
-//   engine_bench --benchmark_counters_tabular=true
+//   engine_bench --benchmark_counters_tabular=true --benchmark_repetitions=5
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -18,6 +20,8 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -36,6 +40,7 @@
 #include "ui/EventPump.h"
 #if ZELTO_HAVE_LAB
 #include "lab/Lab.h"
+#include "lab/SysFiles.h"
 #endif
 
 namespace {
@@ -114,6 +119,66 @@ BENCHMARK_TEMPLATE(LoopbackRun, ui::BlockingPump)->Unit(benchmark::kMillisecond)
 BENCHMARK_TEMPLATE(LoopbackRun, shell::QtEventPump)->Unit(benchmark::kMillisecond);
 
 #if ZELTO_HAVE_LAB
+/// Samples the process's threads and open descriptors every millisecond while it lives.
+struct PeakSampler {
+    PeakSampler()
+        : sampler([this](std::stop_token stop) {
+              while (!stop.stop_requested()) {
+                  threads = std::max(threads.load(), zelto::lab::countEntries("/proc/self/task"));
+                  fds = std::max(fds.load(), zelto::lab::countEntries("/proc/self/fd"));
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+              }
+          }) {}
+    std::atomic<std::size_t> threads{0}, fds{0};
+    std::jthread sampler;
+};
+
+/// Rows 1 to `rows` of `items` items each, every one unanswered behind the blackhole: a ping,
+/// or a connect to port 80 when `connects`.
+void blackholedRun(benchmark::State& state, int rows, int items, bool connects) {
+    zelto::lab::GatewayLab lab;
+    lab.peer().ip("route add blackhole 10.201.0.0/16");
+    Rig rig(false);
+    rig.row(0, "Loop Back", {"127.0.0.1"});
+    for (int r = 1; r <= rows; ++r) {
+        std::vector<std::string> row;
+        for (int k = 1; k <= items; ++k) {
+            row.push_back("10.201." + std::to_string(r) + "." + std::to_string(k) +
+                          (connects ? ":80" : ""));
+        }
+        rig.row(r, "Row" + std::to_string(r), row);
+    }
+    const std::size_t idleThreads = zelto::lab::countEntries("/proc/self/task");
+    const std::size_t idleFds = zelto::lab::countEntries("/proc/self/fd");
+    for (auto _ : state) {
+        PeakSampler peak;
+        const auto start = Clock::now();
+        rig.engine->RunTests_Click();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        // The sampler's own thread does not count.
+        state.counters["peak_threads"] = static_cast<double>(peak.threads.load() - 1);
+        state.counters["peak_fds"] = static_cast<double>(peak.fds.load());
+        state.counters["idle_threads"] = static_cast<double>(idleThreads);
+        state.counters["idle_fds"] = static_cast<double>(idleFds);
+        for (int r = 1; r <= rows; ++r) {
+            if (rig.w.Status[r].text() != "failed. Click cross")
+                state.SkipWithError(("a row did not fail: " + rig.w.Results1.text()).c_str());
+        }
+    }
+    state.SetLabel(std::to_string(rows) + " x " + std::to_string(items) +
+                   (connects ? " blackholed connects" : " unanswered pings"));
+}
+
+void UnansweredPings7x4(benchmark::State& state) {
+    blackholedRun(state, 7, 4, false);
+}
+BENCHMARK(UnansweredPings7x4)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BlackholedConnects3x3(benchmark::State& state) {
+    blackholedRun(state, 3, 3, true);
+}
+BENCHMARK(BlackholedConnects3x3)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 // A run whose one connect never hears back: it waits the full 20 seconds under the Qt event
 // loop, with a one-second timer ticking as the countdown and the address watch do.
 void BlackholeConnectRun(benchmark::State& state) {

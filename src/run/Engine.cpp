@@ -1,5 +1,6 @@
 #include "run/Engine.h"
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -76,7 +77,9 @@ std::string Engine::thisPcAddress() {
     // lookup is quick; it is not tied to Stop, which would only leave the address unknown.
     struct Answer {
         std::mutex mutex;
+        std::condition_variable woken;
         std::optional<std::string> address;
+        bool pumpWoken = false;
     };
     auto answer = std::make_shared<Answer>();
     ui::EventPump& pump = ctx_.pump;
@@ -86,12 +89,17 @@ std::string Engine::thisPcAddress() {
             answer->address = std::move(address);
         }
         pump.wake();
+        std::lock_guard lock(answer->mutex);
+        answer->pumpWoken = true;
+        answer->woken.notify_all();
     });
     pump.waitUntil([&answer] {
         std::lock_guard lock(answer->mutex);
         return answer->address.has_value();
     });
-    std::lock_guard lock(answer->mutex);
+    // The receiver may still be waking the pump, which must outlive that.
+    std::unique_lock lock(answer->mutex);
+    answer->woken.wait(lock, [&answer] { return answer->pumpWoken; });
     return *answer->address;
 }
 

@@ -22,6 +22,8 @@ struct ProbeFlight::State {
     std::condition_variable settled;
     std::deque<Outcome> outcomes;
     std::size_t active = 0;
+    // Receivers between writing an outcome and waking the pump; the pump must outlive them.
+    std::size_t waking = 0;
 
     /// Writes an outcome; `over` frees the item's place.
     template <class Write>
@@ -31,9 +33,15 @@ struct ProbeFlight::State {
             write(outcomes[item]);
             if (over)
                 --active;
+            ++waking;
+        }
+        // Not under the lock: a pump may hold its own lock while it asks for outcomes.
+        pump.wake();
+        {
+            std::lock_guard lock(mutex);
+            --waking;
         }
         settled.notify_all();
-        pump.wake();
     }
 };
 
@@ -48,7 +56,7 @@ ProbeFlight::~ProbeFlight() {
     cancel_.request_stop();
     // Every probe answers a stop at once; none may outlive the run that reads its outcome.
     std::unique_lock lock(state_->mutex);
-    state_->settled.wait(lock, [this] { return state_->active == 0; });
+    state_->settled.wait(lock, [this] { return state_->active == 0 && state_->waking == 0; });
 }
 
 std::size_t ProbeFlight::add(ItemPlan plan) {

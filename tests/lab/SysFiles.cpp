@@ -1,5 +1,6 @@
 #include "lab/SysFiles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -7,6 +8,17 @@
 #include <cerrno>
 
 namespace zelto::lab {
+
+std::size_t countEntries(const char* folder) {
+    DIR* d = ::opendir(folder);
+    if (d == nullptr)
+        return 0;
+    std::size_t n = 0;
+    while (::readdir(d) != nullptr)
+        ++n;
+    ::closedir(d);
+    return n - 2;
+}
 
 bool writeFile(const std::string& path, const std::string& text) noexcept {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);

@@ -1,7 +1,6 @@
 // TCP connect beyond loopback, each test inside network namespaces of its own (tests/lab).
 
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -12,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "lab/Lab.h"
+#include "lab/SysFiles.h"
 #include "probes/ProbeLines.h"
 #include "probes/StopLater.h"
 #include "probes/linux/LinuxNetworkServices.h"
@@ -107,22 +107,12 @@ TEST(ConnectLab, ABlackholedConnectEndsAtTheLimitAndAStopWithin50ms) {
     });
 }
 
-std::size_t entries(const char* folder) {
-    std::size_t n = 0;
-    if (DIR* d = ::opendir(folder)) {
-        while (::readdir(d) != nullptr)
-            ++n;
-        ::closedir(d);
-    }
-    return n;
-}
-
 TEST(ConnectLab, NoDescriptorOrThreadOutlivesAProbe) {
     lab::inFreshNetns([] {
         BlackholeLab lab;
         LinuxNetworkServices net(limitedTo(100ms));
-        const std::size_t fds = entries("/proc/self/fd");
-        const std::size_t threads = entries("/proc/self/task");
+        const std::size_t fds = zelto::lab::countEntries("/proc/self/fd");
+        const std::size_t threads = zelto::lab::countEntries("/proc/self/task");
         for (int i = 0; i < 5; ++i) {
             EXPECT_EQ(net.connect(kBlackholed, 80, {}), ConnectResult::Failed);
             std::stop_source stop;
@@ -136,8 +126,8 @@ TEST(ConnectLab, NoDescriptorOrThreadOutlivesAProbe) {
             net.ping(kBlackholed, stop.get_token());
             net.ping(lab::GatewayLab::kGateway, {});
         }
-        EXPECT_EQ(entries("/proc/self/fd"), fds);
-        EXPECT_EQ(entries("/proc/self/task"), threads);
+        EXPECT_EQ(zelto::lab::countEntries("/proc/self/fd"), fds);
+        EXPECT_EQ(zelto::lab::countEntries("/proc/self/task"), threads);
     });
 }
 

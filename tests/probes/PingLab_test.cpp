@@ -126,9 +126,10 @@ TEST_P(PingLabPath, AStopEndsTheWaitWithin50ms) {
     });
 }
 
-// The odd addresses live on the peer, the even ones vanish in a blackhole: with 32 sockets
-// listening at once no reply may land on the wrong one.
-TEST_P(PingLabPath, ThirtyTwoPingsAtOnceEachGetTheirOwnAnswer) {
+// The odd addresses live on the peer, the even ones vanish in a blackhole, and sixteen more
+// echoes go to the one host 10.210.0.1: with 48 echoes in flight on the one probe loop, no
+// answer may land on the wrong one.
+TEST_P(PingLabPath, ManyEchoesAtOnceEachGetTheirOwnAnswer) {
     const Path path = GetParam();
     lab::inFreshNetns([path] {
         lab::GatewayLab lab;
@@ -137,21 +138,22 @@ TEST_P(PingLabPath, ThirtyTwoPingsAtOnceEachGetTheirOwnAnswer) {
             lab.peer().ip(n % 2 == 1 ? "addr add " + a + " dev lo" : "route add blackhole " + a);
         }
         choosePath(path);
+        std::vector<PingResult> results(49);
+        std::latch answered(48);
+        // Goes first, its loop thread with it, so no receiver outlives what it writes to.
         LinuxNetworkServices net;
-        std::vector<PingResult> results(33);
-        {
-            std::latch start(32);
-            std::vector<std::jthread> pings;
-            for (int n = 1; n <= 32; ++n) {
-                pings.emplace_back([&, n] {
-                    start.arrive_and_wait();
-                    results[n] = net.ping("10.210.0." + std::to_string(n), {});
-                });
-            }
+        for (int n = 1; n <= 48; ++n) {
+            const int host = n <= 32 ? n : 1;
+            net.startPing("10.210.0." + std::to_string(host), {}, [&, n](PingResult r) {
+                results[n] = std::move(r);
+                answered.count_down();
+            });
         }
-        for (int n = 1; n <= 32; ++n) {
-            EXPECT_EQ(results[n].status, n % 2 == 1 ? 0 : kPingTimedOut) << n;
-            EXPECT_EQ(pingPassed(results[n]), n % 2 == 1) << n;
+        answered.wait();
+        for (int n = 1; n <= 48; ++n) {
+            const bool answers = n > 32 || n % 2 == 1;
+            EXPECT_EQ(results[n].status, answers ? 0 : kPingTimedOut) << n;
+            EXPECT_EQ(pingPassed(results[n]), answers) << n;
         }
     });
 }
@@ -193,10 +195,10 @@ std::vector<std::uint8_t> replyFrom(const char* from, const Seen& s, std::uint16
                            forge::icmpMessage(ICMP_ECHOREPLY, 0, id, seq, data));
 }
 
-std::vector<std::uint8_t> unreachableFor(const Seen& s, std::uint16_t id) {
+std::vector<std::uint8_t> unreachableFor(const Seen& s, std::uint16_t id, std::uint16_t seq) {
     using namespace forge;
     const auto quoted =
-        ipPacket(s.us, addr(kSilent), icmpMessage(ICMP_ECHO, 0, id, s.seq, "Hello World"));
+        ipPacket(s.us, addr(kSilent), icmpMessage(ICMP_ECHO, 0, id, seq, "Hello World"));
     return ipPacket(addr(kSilent), s.us, icmpError(ICMP_DEST_UNREACH, ICMP_HOST_UNREACH, quoted));
 }
 
@@ -258,11 +260,15 @@ std::vector<ForgedCase> forgedCases() {
         {"WrongPayload",
          [](const Seen& s) { return replyFrom(kSilent, s, s.id, s.seq, "Hello Wordl"); }, 0, false,
          false},
-        {"StrayUnreachable", [](const Seen& s) { return unreachableFor(s, other(s.id)); },
+        {"StrayUnreachable", [](const Seen& s) { return unreachableFor(s, other(s.id), s.seq); },
          kPingTimedOut, std::nullopt, false},
+        // Our identifier is not enough: an earlier echo of the same identifier may be quoted.
+        {"UnreachableForAnotherSequence",
+         [](const Seen& s) { return unreachableFor(s, s.id, other(s.seq)); }, kPingTimedOut,
+         std::nullopt, false},
         {"GenuineReply", [](const Seen& s) { return replyFrom(kSilent, s, s.id, s.seq); }, 0, true,
          true},
-        {"GenuineUnreachable", [](const Seen& s) { return unreachableFor(s, s.id); },
+        {"GenuineUnreachable", [](const Seen& s) { return unreachableFor(s, s.id, s.seq); },
          kPingHostUnreachable, std::nullopt, true},
     };
 }

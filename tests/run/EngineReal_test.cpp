@@ -1,8 +1,6 @@
 // Whole runs against the real Linux probes: on loopback, and beyond it only inside network
 // namespaces that each test makes for itself (tests/lab).
 
-#include <dirent.h>
-
 #include <chrono>
 #include <regex>
 #include <string>
@@ -13,6 +11,7 @@
 
 #include "cli/CliProcess.h"
 #include "lab/Lab.h"
+#include "lab/SysFiles.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "support/EngineRig.h"
 
@@ -44,13 +43,7 @@ struct BlackholeLab : lab::GatewayLab {
 };
 
 std::size_t openDescriptors() {
-    std::size_t n = 0;
-    if (DIR* d = ::opendir("/proc/self/fd")) {
-        while (::readdir(d) != nullptr)
-            ++n;
-        ::closedir(d);
-    }
-    return n;
+    return lab::countEntries("/proc/self/fd");
 }
 
 struct RealRun : ::testing::Test, EngineRig<probes::LinuxNetworkServices> {};

@@ -45,6 +45,7 @@ class SlowConnect : public probes::NetworkServices {
         wasCancelled = cancelled;
         return cancelled ? probes::ConnectResult::Cancelled : probes::ConnectResult::Connected;
     }
+    bool isDottedAddress(const std::string& text) const override { return readsAsDotted(text); }
 
     std::chrono::milliseconds connectTime{10s};
     std::atomic<int> eventsServed{0};

@@ -16,6 +16,12 @@
 
 namespace zelto::test {
 
+/// inet_addr's reading of an address, as the Linux probes read it.
+inline bool readsAsDotted(const std::string& text) {
+    const in_addr_t a = ::inet_addr(text.c_str());
+    return a != INADDR_NONE && a != 0;
+}
+
 /// Probes with scripted answers. Unknown addresses fail; unknown names resolve to "".
 class FakeNetworkServices : public probes::NetworkServices {
   public:
@@ -43,10 +49,7 @@ class FakeNetworkServices : public probes::NetworkServices {
         return it == connects.end() ? probes::ConnectResult::Failed : it->second.first;
     }
 
-    bool isDottedAddress(const std::string& text) const override {
-        const in_addr_t a = ::inet_addr(text.c_str());
-        return a != INADDR_NONE && a != 0;
-    }
+    bool isDottedAddress(const std::string& text) const override { return readsAsDotted(text); }
 
     /// A ping that answers "Hello World" in `ms` milliseconds.
     void answers(const std::string& dotted, int ms = 0) {
