@@ -57,14 +57,12 @@ class NetworkServices {
     /// One TCP connect to a dotted IPv4 address and port.
     virtual ConnectResult connect(const std::string& dotted, int port, std::stop_token stop) = 0;
 
-    // Each start call runs its blocking twin on a thread of its own unless the services have
-    // something better.
     virtual void startPing(const std::string& dotted, std::stop_token stop,
-                           Completion<PingResult> done);
+                           Completion<PingResult> done) = 0;
     virtual void startLookup(const std::string& name, std::stop_token stop,
-                             Completion<std::string> done);
+                             Completion<std::string> done) = 0;
     virtual void startConnect(const std::string& dotted, int port, std::stop_token stop,
-                              Completion<ConnectResult> done);
+                              Completion<ConnectResult> done) = 0;
 
     /// Whether the text reads as a dotted IPv4 address the way the platform's address parser
     /// reads it: not the "none" answer (255.255.255.255, or no address) and not 0.0.0.0.

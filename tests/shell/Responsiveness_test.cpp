@@ -26,7 +26,7 @@ using namespace std::chrono_literals;
 
 /// Pings answer at once; a connect sleeps (no polling) for `connectTime` or until stopped,
 /// and notes how many events the UI thread had served by the time it returned.
-class SlowConnect : public probes::NetworkServices {
+class SlowConnect : public ThreadedProbes {
   public:
     probes::PingResult ping(const std::string&, std::stop_token) override {
         return {0, "0 ms", true};
@@ -45,7 +45,6 @@ class SlowConnect : public probes::NetworkServices {
         wasCancelled = cancelled;
         return cancelled ? probes::ConnectResult::Cancelled : probes::ConnectResult::Connected;
     }
-    bool isDottedAddress(const std::string& text) const override { return readsAsDotted(text); }
 
     std::chrono::milliseconds connectTime{10s};
     std::atomic<int> eventsServed{0};

@@ -22,8 +22,33 @@ inline bool readsAsDotted(const std::string& text) {
     return a != INADDR_NONE && a != 0;
 }
 
+/// Probes that only block: each start call runs its blocking twin on a thread of its own.
+class ThreadedProbes : public probes::NetworkServices {
+  public:
+    void startPing(const std::string& dotted, std::stop_token stop,
+                   probes::Completion<probes::PingResult> done) override {
+        onThread([this, dotted, stop] { return ping(dotted, stop); }, std::move(done));
+    }
+    void startLookup(const std::string& name, std::stop_token stop,
+                     probes::Completion<std::string> done) override {
+        onThread([this, name, stop] { return getIPFromHostName(name, stop); }, std::move(done));
+    }
+    void startConnect(const std::string& dotted, int port, std::stop_token stop,
+                      probes::Completion<probes::ConnectResult> done) override {
+        onThread([this, dotted, port, stop] { return connect(dotted, port, stop); },
+                 std::move(done));
+    }
+    bool isDottedAddress(const std::string& text) const override { return readsAsDotted(text); }
+
+  private:
+    template <class Work, class Done>
+    static void onThread(Work work, Done done) {
+        std::thread([work = std::move(work), done = std::move(done)] { done(work()); }).detach();
+    }
+};
+
 /// Probes with scripted answers. Unknown addresses fail; unknown names resolve to "".
-class FakeNetworkServices : public probes::NetworkServices {
+class FakeNetworkServices : public ThreadedProbes {
   public:
     probes::PingResult ping(const std::string& dotted, std::stop_token stop) override {
         record("ping " + dotted);
@@ -48,8 +73,6 @@ class FakeNetworkServices : public probes::NetworkServices {
             return probes::ConnectResult::Cancelled;
         return it == connects.end() ? probes::ConnectResult::Failed : it->second.first;
     }
-
-    bool isDottedAddress(const std::string& text) const override { return readsAsDotted(text); }
 
     /// A ping that answers "Hello World" in `ms` milliseconds.
     void answers(const std::string& dotted, int ms = 0) {
