@@ -15,8 +15,14 @@ bool ConnectTask::ready(std::uint32_t /*events*/) {
     socklen_t size = sizeof err;
     const bool failed =
         ::getsockopt(socket_.get(), SOL_SOCKET, SO_ERROR, &err, &size) != 0 || err != 0;
-    done_(failed ? ConnectResult::Failed : ConnectResult::Connected);
+    report(failed ? ConnectResult::Failed : ConnectResult::Connected);
     return true;
+}
+
+void ConnectTask::report(ConnectResult result) {
+    // Closed first: whoever hears the outcome may count the process's descriptors.
+    socket_.reset();
+    done_(result);
 }
 
 }  // namespace zelto::probes

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "probes/NetworkServices.h"
-#include "system/linux/Fd.h"
 #include "probes/linux/ProbeLoop.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::probes {
 
@@ -18,10 +18,12 @@ class ConnectTask : public LoopTask {
     std::uint32_t events() const override;
     Clock::time_point deadline() const override { return deadline_; }
     bool ready(std::uint32_t events) override;
-    void expire() override { done_(ConnectResult::Failed); }
-    void cancel() override { done_(ConnectResult::Cancelled); }
+    void expire() override { report(ConnectResult::Failed); }
+    void cancel() override { report(ConnectResult::Cancelled); }
 
   private:
+    void report(ConnectResult result);
+
     system::Fd socket_;
     Clock::time_point deadline_;
     Completion<ConnectResult> done_;

@@ -123,7 +123,7 @@ bool EchoTask::readAnswers() {
         }
         PingResult result{0, roundTripText(Clock::now() - sent_), icmp::dataMatches(answer.data)};
         if (result.dataMatches.value_or(false)) {
-            done_(std::move(result));
+            report(std::move(result));
             return true;
         }
         if (!differing_)
@@ -132,13 +132,19 @@ bool EchoTask::readAnswers() {
     return false;
 }
 
+void EchoTask::report(PingResult result) {
+    // Closed first: whoever hears the outcome may count the process's descriptors.
+    socket_.reset();
+    done_(std::move(result));
+}
+
 void EchoTask::finishWith(int status, bool timed) {
-    done_(PingResult{status, timed ? roundTripText(Clock::now() - sent_) : "0 ms", std::nullopt});
+    report(PingResult{status, timed ? roundTripText(Clock::now() - sent_) : "0 ms", std::nullopt});
 }
 
 void EchoTask::expire() {
     if (differing_) {
-        done_(std::move(*differing_));
+        report(std::move(*differing_));
         return;
     }
     finishWith(kPingTimedOut, false);

@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "probes/NetworkServices.h"
-#include "system/linux/Fd.h"
 #include "probes/linux/IcmpPacket.h"
 #include "probes/linux/ProbeLoop.h"
+#include "system/linux/Fd.h"
 
 namespace zelto::probes {
 
@@ -31,6 +31,7 @@ class EchoTask : public LoopTask {
     bool readQueuedErrors();
     bool readAnswers();
     void finishWith(int status, bool timed);
+    void report(PingResult result);
 
     system::Fd socket_;
     bool raw_;

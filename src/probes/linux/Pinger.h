@@ -7,8 +7,8 @@
 #include <string>
 
 #include "probes/NetworkServices.h"
-#include "system/linux/Fd.h"
 #include "probes/linux/ProbeLoop.h"
+#include "system/linux/Fd.h"
 #include "system/linux/SystemCalls.h"
 
 namespace zelto::probes {

@@ -143,7 +143,9 @@ void ProbeLoop::finish(std::uint64_t id) {
     const auto it = live_.find(id);
     if (it == live_.end())
         return;
-    ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, it->second->fd(), nullptr);
+    // A task that reported has closed its socket, which left the epoll set with it.
+    if (it->second->fd() >= 0)
+        ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, it->second->fd(), nullptr);
     live_.erase(it);
     dropOnStop(id);
 }

@@ -14,7 +14,7 @@
 namespace zelto::probes {
 
 /// One socket that the loop waits on for a probe. Every call comes on the loop's thread; the
-/// task reports its outcome itself and the loop closes its socket right after.
+/// task closes its socket and reports its outcome itself.
 class LoopTask {
   public:
     using Clock = std::chrono::steady_clock;
