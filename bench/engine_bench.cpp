@@ -138,22 +138,23 @@ struct PeakSampler {
 void blackholedRun(benchmark::State& state, int rows, int items, bool connects) {
     zelto::lab::GatewayLab lab;
     lab.peer().ip("route add blackhole 10.201.0.0/16");
-    Rig rig(false);
-    rig.row(0, "Loop Back", {"127.0.0.1"});
+    Rig<ui::BlockingPump> rig;
+    std::vector<test::Row> profile{{"Loop Back", {"127.0.0.1"}}};
     for (int r = 1; r <= rows; ++r) {
-        std::vector<std::string> row;
+        test::Row row{"Row" + std::to_string(r), {}};
         for (int k = 1; k <= items; ++k) {
-            row.push_back("10.201." + std::to_string(r) + "." + std::to_string(k) +
-                          (connects ? ":80" : ""));
+            row.items.push_back("10.201." + std::to_string(r) + "." + std::to_string(k) +
+                                (connects ? ":80" : ""));
         }
-        rig.row(r, "Row" + std::to_string(r), row);
+        profile.push_back(row);
     }
+    rig.profile(profile);
     const std::size_t idleThreads = zelto::lab::countEntries("/proc/self/task");
     const std::size_t idleFds = zelto::lab::countEntries("/proc/self/fd");
     for (auto _ : state) {
         PeakSampler peak;
         const auto start = Clock::now();
-        rig.engine->RunTests_Click();
+        rig.engine.RunTests_Click();
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
         // The sampler's own thread does not count.
         state.counters["peak_threads"] = static_cast<double>(peak.threads.load() - 1);

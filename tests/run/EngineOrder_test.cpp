@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/EngineFixture.h"
+#include "support/EngineRig.h"
 
 namespace zelto::test {
 namespace {
