@@ -67,9 +67,10 @@ Values currentValues(ProfileContext& c, const std::string& name) {
 
 void reportLearnAndSave(ProfileContext& c, const std::string& displayName) {
     const std::string title = "Learn&Save for test " + displayName;
-    const std::string text = c.s.Learnt ? "Zelto has learnt IP addresse(s) for test #"
-                                        : "Zelto was unable to learn the IP address for test #";
-    c.prompt.ask(text + displayName + " for " + c.s.FilePath, ui::Buttons::Ok, title);
+    const std::string text = c.session.Learnt
+                                 ? "Zelto has learnt IP addresse(s) for test #"
+                                 : "Zelto was unable to learn the IP address for test #";
+    c.prompt.ask(text + displayName + " for " + c.session.FilePath, ui::Buttons::Ok, title);
 }
 
 void refuseUnknownName(ProfileContext& c, const std::string& name, int row) {
@@ -83,7 +84,7 @@ void refuseUnknownName(ProfileContext& c, const std::string& name, int row) {
 }  // namespace
 
 void AutoconfigTest(ProfileContext& c, int row) {
-    Session& s = c.s;
+    Session& s = c.session;
     auto item = [&](int field) -> std::string& { return s.Table.at(s.OfficeIndex, row, field); };
     s.FilePath = s.OfficeIndex != 0 ? "In Office" : "Out of Office";
     const std::string displayName = item(0);

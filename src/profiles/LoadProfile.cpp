@@ -20,7 +20,7 @@ void resetSlot(TestTable& t, int slot) {
 }
 
 [[noreturn]] void failLoad(ProfileContext& c, const FileError& e) {
-    c.prompt.tell(fileErrorMessage(c.s.FilePath, e));
+    c.prompt.tell(fileErrorMessage(c.session.FilePath, e));
     c.prompt.tell(msg::kIniProblem);
     c.end.end(1);
 }
@@ -28,7 +28,7 @@ void resetSlot(TestTable& t, int slot) {
 }  // namespace
 
 void LoadProfile(ProfileContext& c) {
-    Session& s = c.s;
+    Session& s = c.session;
     const int slot = s.OfficeIndex;
     s.FilePath = profilePath(s, slot);
     resetSlot(s.Table, slot);
@@ -83,7 +83,7 @@ void LoadProfile(ProfileContext& c) {
             SaveProfileFile(c);
     }
     ShowTestSetup(c, s.OfficeIndex);
-    c.w.Banner.setText("Configured by " + s.Table.at(s.OfficeIndex, 0, 4));
+    c.controls.Banner.setText("Configured by " + s.Table.at(s.OfficeIndex, 0, 4));
 }
 
 }  // namespace zelto::profiles

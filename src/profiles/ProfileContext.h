@@ -2,8 +2,8 @@
 
 #include "netparams/NetParamsGatherer.h"
 #include "probes/NetworkServices.h"
+#include "profiles/CheckerControls.h"
 #include "profiles/Session.h"
-#include "shell/FrmMainControls.h"
 #include "ui/ProgramEnd.h"
 #include "ui/Prompter.h"
 
@@ -11,8 +11,8 @@ namespace zelto::profiles {
 
 /// What the profile operations work on and talk through.
 struct ProfileContext {
-    Session& s;
-    shell::FrmMainControls& w;
+    Session& session;
+    CheckerControls& controls;
     ui::Prompter& prompt;
     ui::ProgramEnd& end;
     netparams::NetParamsGatherer& net;

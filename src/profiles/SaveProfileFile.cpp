@@ -29,7 +29,7 @@ std::string profileText(const Session& s) {
 }  // namespace
 
 void SaveProfileFile(ProfileContext& c) {
-    Session& s = c.s;
+    Session& s = c.session;
     s.FilePath = profilePath(s, s.OfficeIndex);
     ui::Answer a = c.prompt.ask("Do you want to update the contents of the " + s.FilePath +
                                     " configuration file.  This is permanent. ",

@@ -5,34 +5,34 @@
 namespace zelto::profiles {
 
 void ShowLocalAddress(ProfileContext& c, const char* suffix) {
-    auto& w = c.w;
-    const std::string& ip = c.s.LocalIP;
+    auto& w = c.controls;
+    const std::string& ip = c.session.LocalIP;
     if (!ip.empty() && ip != "127.0.0.1") {
         w.Timer1.setEnabled(false);
         w.current_ip.setText(ip + suffix);
         w.current_ip.setColor(ui::kButtonText);
         w.current_ip.setVisible(true);
-        w.Help1[8].setVisible(false);
+        w.Help1[CheckerControls::kAddressHelp].setVisible(false);
         w.IP_Check.setVisible(true);
     } else {
-        c.s.LocalIP = kBlank;
+        c.session.LocalIP = kBlank;
         w.Timer1.setInterval(1000);
         w.Timer1.setEnabled(true);
         w.current_ip.setText(msg::kNoAddressCaption);
         w.current_ip.setColor(ui::kRed);
-        w.Help1[8].setVisible(true);
+        w.Help1[CheckerControls::kAddressHelp].setVisible(true);
         w.IP_Check.setVisible(false);
     }
 }
 
 void ShowTestSetup(ProfileContext& c, int index) {
-    Session& s = c.s;
-    auto& w = c.w;
+    Session& s = c.session;
+    auto& w = c.controls;
     s.SettingUpTests = true;
     const int slot = index == 0 ? 0 : 1;
     w.Banner.setText("Configured by " + s.Table.at(slot, 0, 4));
 
-    w.Passes[10].setText("0");
+    w.Passes[CheckerControls::kRunNumberSlot].setText("0");
     s.Run.PassCount = 0;
     w.TestStatus.setText("Not run");
     w.TestStatus.setColor(ui::kBlack);

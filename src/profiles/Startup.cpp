@@ -38,10 +38,10 @@ int CheckExeName(const std::string& exePath, ui::Prompter& prompt, ui::ProgramEn
 }
 
 void OfficeOption_Click(ProfileContext& c, int index) {
-    c.w.Continuous.setValue(false);
-    c.w.BeepifPassed.setValue(false);
-    if (index == 1 && c.s.Table.at(1, 0, 0).empty()) {
-        c.s.OfficeIndex = 1;
+    c.controls.Continuous.setValue(false);
+    c.controls.BeepifPassed.setValue(false);
+    if (index == 1 && c.session.Table.at(1, 0, 0).empty()) {
+        c.session.OfficeIndex = 1;
         LoadProfile(c);
     } else {
         ShowTestSetup(c, index);

@@ -2,7 +2,7 @@
 
 #include "profiles/Session.h"
 #include "run/Engine.h"
-#include "shell/FrmMainControls.h"
+#include "run/RunControls.h"
 
 namespace zelto::run {
 
@@ -13,7 +13,7 @@ class Continuous {
     /// The hand's angle at twelve o'clock (3π/2 in single precision).
     static constexpr float kTwelve = 4.712389F;
 
-    Continuous(shell::FrmMainControls& w, profiles::Session& s, Engine& engine)
+    Continuous(RunControls& w, profiles::Session& s, Engine& engine)
         : w_(w), s_(s), engine_(engine) {}
 
     void Continuous_Click();
@@ -25,7 +25,7 @@ class Continuous {
   private:
     void drawHand();
 
-    shell::FrmMainControls& w_;
+    RunControls& w_;
     profiles::Session& s_;
     Engine& engine_;
     float handAngle_ = kTwelve;

@@ -69,7 +69,7 @@ void handAtTwelve(ui::Line& hand) {
 Engine::Engine(RunContext ctx) : ctx_(ctx) {}
 
 bool Engine::stopRequested() const {
-    return stop_.stop_requested() || ctx_.profile.s.Run.ConnectState == kStopRequested;
+    return stop_.stop_requested() || ctx_.profile.session.Run.ConnectState == kStopRequested;
 }
 
 std::string Engine::thisPcAddress() {
@@ -108,7 +108,7 @@ void Engine::RunTests_Click() {
     // ask for another run meanwhile; one run at a time.
     if (running_)
         return;
-    const RunGuard running(running_, ctx_.profile.w.OfficeOption);
+    const RunGuard running(running_, ctx_.controls.OfficeOption);
     stop_ = std::stop_source();
     startRun();
     if (walkRows() == Walk::Completed)
@@ -116,8 +116,8 @@ void Engine::RunTests_Click() {
 }
 
 Engine::Walk Engine::walkRows() {
-    profiles::Session& s = ctx_.profile.s;
-    auto& w = ctx_.profile.w;
+    profiles::Session& s = ctx_.profile.session;
+    auto& w = ctx_.controls;
     Flight flight(ctx_, stop_.get_token(), maxInFlight_);
     ItemEvaluation items(ctx_, flight.probes, [this] { return stopRequested(); });
     for (int row = 0; row < s.TestCount; ++row) {
@@ -152,7 +152,7 @@ void Engine::planRow(Flight& flight, int row) {
     if (flight.rows[row])
         return;
     // Help1(0) shows only when the Loop Back row failed earlier in this run.
-    const bool loopBackFailed = ctx_.profile.w.Help1[0].visible();
+    const bool loopBackFailed = ctx_.controls.Help1[0].visible();
     auto& items = flight.rows[row].emplace();
     for (int field = 1; field <= lastItemField(row); ++field) {
         ItemPlan plan = flight.planner.plan(row, field, loopBackFailed);
@@ -165,8 +165,8 @@ void Engine::planRow(Flight& flight, int row) {
 }
 
 void Engine::startRun() {
-    profiles::Session& s = ctx_.profile.s;
-    auto& w = ctx_.profile.w;
+    profiles::Session& s = ctx_.profile.session;
+    auto& w = ctx_.controls;
     auto& run = s.Run;
 
     w.btnStopTest.setVisible(true);
@@ -186,7 +186,7 @@ void Engine::startRun() {
     ctx_.pump.repaint();
 
     run.PassCount = run.PassCount + 1 > 999 ? 0 : run.PassCount + 1;
-    w.Passes[10].setText(passesText(run.PassCount));
+    w.Passes[profiles::CheckerControls::kRunNumberSlot].setText(passesText(run.PassCount));
     setBox(w.TestStatus, "Running", ui::kMagenta);
 
     const std::string started =
@@ -215,8 +215,8 @@ void Engine::startRun() {
 }
 
 Engine::Walk Engine::runRow(int row, Flight& flight, ItemEvaluation& items) {
-    profiles::Session& s = ctx_.profile.s;
-    auto& w = ctx_.profile.w;
+    profiles::Session& s = ctx_.profile.session;
+    auto& w = ctx_.controls;
     const std::string name = s.Table.at(s.OfficeIndex, row, 0);
 
     s.Run.AnyItemFailed = false;
@@ -253,8 +253,8 @@ Engine::Walk Engine::runRow(int row, Flight& flight, ItemEvaluation& items) {
 }
 
 RowOutcome Engine::classifyRow(int row) {
-    profiles::Session& s = ctx_.profile.s;
-    auto& w = ctx_.profile.w;
+    profiles::Session& s = ctx_.profile.session;
+    auto& w = ctx_.controls;
     const std::string& name = s.Table.at(s.OfficeIndex, row, 0);
     const std::string& message = s.Table.at(s.OfficeIndex, row, profiles::MessageField);
     // Only an empty field means no line: the one-space "no message" still gets one.
@@ -288,7 +288,7 @@ RowOutcome Engine::classifyRow(int row) {
 }
 
 void Engine::beepAndShow(const ui::CheckBox& option) {
-    auto& w = ctx_.profile.w;
+    auto& w = ctx_.controls;
     if (option.value() && w.window.state() == ui::WindowState::Minimised && w.Continuous.value()) {
         ctx_.profile.prompt.beep();
         ctx_.tray.mnuShow_Click();
@@ -296,8 +296,8 @@ void Engine::beepAndShow(const ui::CheckBox& option) {
 }
 
 void Engine::endRun() {
-    profiles::Session& s = ctx_.profile.s;
-    auto& w = ctx_.profile.w;
+    profiles::Session& s = ctx_.profile.session;
+    auto& w = ctx_.controls;
     auto& run = s.Run;
 
     setBox(w.TestStatus, "COMPLETED", ui::kBlue);
@@ -347,20 +347,20 @@ void Engine::endRun() {
 }
 
 void Engine::stopRun(int row) {
-    auto& w = ctx_.profile.w;
+    auto& w = ctx_.controls;
     setBox(w.TestStatus, "STOPPED", ui::kRed);
     if (row >= 0) {
         setBox(w.Status[row], "Stopped", ui::kRed);
         outcomes_.at(static_cast<std::size_t>(row)) = RowOutcome::Stopped;
     }
-    ctx_.profile.s.Run.ConnectState = kWaiting;
+    ctx_.profile.session.Run.ConnectState = kWaiting;
     w.mnuStart.setChecked(false);
     w.mnuStop.setChecked(true);
     finish();
 }
 
 void Engine::finish() {
-    auto& w = ctx_.profile.w;
+    auto& w = ctx_.controls;
     w.TestStatus.setVisible(true);
     w.Results1.setVisible(true);
     ctx_.pump.repaint();
@@ -372,8 +372,8 @@ void Engine::finish() {
 }
 
 void Engine::btnStopTest_Click() {
-    profiles::Session& s = ctx_.profile.s;
-    auto& w = ctx_.profile.w;
+    profiles::Session& s = ctx_.profile.session;
+    auto& w = ctx_.controls;
     const std::tm now = ctx_.clock.localNow();
     w.btnStopTest.setVisible(false);
     ctx_.results.ShowResult("TESTS STOPPED   " + ui::generalDate(now), false, true);
@@ -394,8 +394,8 @@ void Engine::Timer1_Timer() {
     if (watching_)
         return;
     const FlagGuard watching(watching_);
-    profiles::Session& s = ctx_.profile.s;
-    auto& w = ctx_.profile.w;
+    profiles::Session& s = ctx_.profile.session;
+    auto& w = ctx_.controls;
     w.current_ip.setVisible(!w.current_ip.visible());
     const std::string address = thisPcAddress();
     s.LocalIP = address;

@@ -18,13 +18,13 @@ ItemEvaluation::ItemEvaluation(RunContext& ctx, ProbeFlight& flight, std::functi
 
 void ItemEvaluation::failItem(const std::string& line) {
     ctx_.results.ShowResult(line, false, true);
-    ctx_.profile.s.Run.AnyItemFailed = true;
+    ctx_.profile.session.Run.AnyItemFailed = true;
 }
 
 ItemOutcome ItemEvaluation::Evaluate(int row, std::size_t item) {
     using Kind = ItemPlan::Kind;
-    profiles::Session& s = ctx_.profile.s;
-    auto& w = ctx_.profile.w;
+    profiles::Session& s = ctx_.profile.session;
+    auto& w = ctx_.controls;
     const ItemPlan& plan = flight_.plan(item);
     switch (plan.kind) {
         case Kind::EndOfItems:
@@ -76,8 +76,8 @@ ItemOutcome ItemEvaluation::Pinged(std::size_t item, const std::string& address)
         return ItemOutcome::Stop;
     if (probes::pingPassed(*result)) {
         ctx_.results.ShowResult(probes::pingSuccessLine(address, result->roundTrip),
-                                ctx_.profile.w.ErrorsOnly.value(), true);
-        ctx_.profile.s.Run.AnyItemPassed = true;
+                                ctx_.controls.ErrorsOnly.value(), true);
+        ctx_.profile.session.Run.AnyItemPassed = true;
     } else {
         failItem(probes::pingFailureLine(address));
     }
@@ -85,13 +85,13 @@ ItemOutcome ItemEvaluation::Pinged(std::size_t item, const std::string& address)
 }
 
 void ItemEvaluation::PortScan() {
-    ctx_.profile.s.Run.ConnectState = kWaiting;
+    ctx_.profile.session.Run.ConnectState = kWaiting;
     ctx_.pump.processPending();
 }
 
 ItemOutcome ItemEvaluation::ConnectWait(std::size_t item, const std::string& address,
                                         ui::TextBox& blinkBox) {
-    profiles::Session& s = ctx_.profile.s;
+    profiles::Session& s = ctx_.profile.session;
     BlinkingPump blinking(ctx_.pump, blinkBox);
     const auto result = flight_.awaitConnect(item, blinking, stopped_);
     // Stop closed the connect: no event, no line.
@@ -114,15 +114,15 @@ ItemOutcome ItemEvaluation::ConnectWait(std::size_t item, const std::string& add
 }
 
 void ItemEvaluation::Winsock1_connect() {
-    profiles::Session& s = ctx_.profile.s;
+    profiles::Session& s = ctx_.profile.session;
     ctx_.results.ShowResult(probes::connectSuccessLine(s.LocalIP, s.Run.TargetPort),
-                            ctx_.profile.w.ErrorsOnly.value(), true);
+                            ctx_.controls.ErrorsOnly.value(), true);
     s.Run.AnyItemPassed = true;
     s.Run.ConnectState = kConnected;
 }
 
 void ItemEvaluation::Winsock1_Error() {
-    profiles::Session& s = ctx_.profile.s;
+    profiles::Session& s = ctx_.profile.session;
     failItem(probes::connectFailureLine(s.LocalIP, s.Run.TargetPort));
     s.Run.ConnectState = kConnectError;
 }

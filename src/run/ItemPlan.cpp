@@ -16,11 +16,12 @@ void ItemPlanner::OnceGatherer::GatherNetParams(const std::string& mode, bool ex
 }
 
 ItemPlanner::ItemPlanner(profiles::ProfileContext& ctx)
-    : ctx_(ctx), once_(ctx.net), filling_{ctx.s, ctx.w, ctx.prompt, ctx.end, once_, ctx.probes} {}
+    : ctx_(ctx), once_(ctx.net), filling_{ctx.session, ctx.controls, ctx.prompt,
+                                          ctx.end,     once_,        ctx.probes} {}
 
 ItemPlan ItemPlanner::plan(int row, int field, bool loopBackFailed) {
     using Kind = ItemPlan::Kind;
-    profiles::Session& s = ctx_.s;
+    profiles::Session& s = ctx_.session;
     std::string& item = s.Table.at(s.OfficeIndex, row, field);
     const std::string& name = s.Table.at(s.OfficeIndex, row, 0);
 

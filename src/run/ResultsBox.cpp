@@ -48,12 +48,12 @@ void ResultsBox::ShowResult(const std::string& line, bool skipLine, bool detailL
     heldTestLine_.clear();
 }
 
-void btnClearResults_Click(shell::FrmMainControls& w, profiles::Session& s) {
+void btnClearResults_Click(RunControls& w, profiles::Session& s) {
     w.Results1.setText("");
     s.Run.PassCount = 0;
     for (std::size_t r = 0; r <= 7; ++r)
         w.Passes[r].setText("0");
-    w.Passes[10].setText("0");
+    w.Passes[profiles::CheckerControls::kRunNumberSlot].setText("0");
 }
 
 }  // namespace zelto::run

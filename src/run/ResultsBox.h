@@ -3,7 +3,7 @@
 #include <string>
 
 #include "profiles/Session.h"
-#include "shell/FrmMainControls.h"
+#include "run/RunControls.h"
 #include "ui/Controls.h"
 
 namespace zelto::run {
@@ -34,6 +34,6 @@ class ResultsBox {
 };
 
 /// "Clear Results": empties Results1, sets the run number to 0 and every run count to "0".
-void btnClearResults_Click(shell::FrmMainControls& w, profiles::Session& s);
+void btnClearResults_Click(RunControls& w, profiles::Session& s);
 
 }  // namespace zelto::run

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "profiles/Session.h"
-#include "shell/FrmMainControls.h"
+#include "run/RunControls.h"
 
 namespace zelto::run {
 
 /// The check boxes that choose which rows run, and the two exclusive beep options.
 class TestSelection {
   public:
-    TestSelection(shell::FrmMainControls& w, const profiles::Session& s) : w_(w), s_(s) {}
+    TestSelection(RunControls& w, const profiles::Session& s) : w_(w), s_(s) {}
 
     void AllTests_Click();
     void CoreTests_Click();
@@ -17,7 +17,7 @@ class TestSelection {
     void BeepIfFailed_Click();
 
   private:
-    shell::FrmMainControls& w_;
+    RunControls& w_;
     const profiles::Session& s_;
 };
 

@@ -15,7 +15,7 @@ FrmMain::FrmMain(profiles::Session& session, Platform platform)
       results_(c.Results1, c.ErrorsOnly, c.SimpleMessage),
       tray_(c.window, p_.tray),
       trayForRuns_(tray_),
-      engine_({profileContext_, results_, trayForRuns_, p_.pump, p_.clock}),
+      engine_({profileContext_, c, results_, trayForRuns_, p_.pump, p_.clock}),
       continuous_(c, s_, engine_),
       userGuide_(s_, p_.prompt),
       netParmsText_(p_.net, s_, p_.prompt, p_.clock),
@@ -107,7 +107,8 @@ void FrmMain::help1_Click(int index) {
     const std::string displayName =
         index <= profiles::MaxTestRow ? s_.Table.at(s_.OfficeIndex, index, 0) : std::string();
     userGuide_.HelpScreen(
-        help::helpTopic(index, displayName, c.Help1[0].visible(), c.Help1[8].visible()));
+        help::helpTopic(index, displayName, c.Help1[0].visible(),
+                        c.Help1[profiles::CheckerControls::kAddressHelp].visible()));
 }
 
 void FrmMain::Open_UserGuide_Click() {

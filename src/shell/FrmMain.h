@@ -3,12 +3,12 @@
 #include <functional>
 #include <string>
 
-#include "help/User_Guide.h"
+#include "screens/User_Guide.h"
 #include "netparams/GetNetParams.h"
 #include "netparams/NetParamsGatherer.h"
-#include "netparams/NetParmsText.h"
+#include "screens/NetParmsText.h"
 #include "probes/NetworkServices.h"
-#include "profiles/ConfigureTests.h"
+#include "screens/ConfigureTests.h"
 #include "profiles/ProfileContext.h"
 #include "profiles/Session.h"
 #include "run/Continuous.h"

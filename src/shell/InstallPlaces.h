@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "package/Progress.h"
+#include "screens/Progress.h"
 
 namespace zelto::shell {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "package/Progress.h"
+#include "screens/Progress.h"
 #include "profiles/Startup.h"
 #include "shell/InstallPlaces.h"
 #include "system/linux/SystemCalls.h"

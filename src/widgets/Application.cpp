@@ -11,7 +11,7 @@
 #include "netparams/AdpaterStatus.h"
 #include "netparams/linux/LinuxNetParams.h"
 #include "package/MakeSetup.h"
-#include "package/Progress.h"
+#include "screens/Progress.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "profiles/Startup.h"
 #include "profiles/TextFile.h"

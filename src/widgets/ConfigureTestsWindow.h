@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "profiles/ConfigureTests.h"
+#include "screens/ConfigureTests.h"
 
 namespace zelto::widgets {
 

@@ -101,10 +101,10 @@ QWidget* MainWindow::buildTestGrid() {
     }
     auto* runNumber = readOnlyBox(frame, 52);
     runNumber->setAlignment(Qt::AlignRight);
-    bind(runNumber, c.Passes[10]);
+    bind(runNumber, c.Passes[profiles::CheckerControls::kRunNumberSlot]);
     grid->addWidget(runNumber, 1, 2);
 
-    for (int r = 0; r < 8; ++r) {
+    for (int r = 0; r < static_cast<int>(profiles::CheckerControls::kRows); ++r) {
         auto* test = new QCheckBox(frame);
         bind(test, c.Test[r]);
         grid->addWidget(test, r + 2, 0);
@@ -257,7 +257,7 @@ QWidget* MainWindow::buildAddressBar() {
     bindVisibility(tick, c.IP_Check);
     auto* help = pictureButton(bar, ":/pictures/cross.svg");
     help->setObjectName("Help1_8");
-    bind(help, c.Help1[8], false);
+    bind(help, c.Help1[profiles::CheckerControls::kAddressHelp], false);
     row->addWidget(label4);
     row->addWidget(ip);
     row->addWidget(tick);

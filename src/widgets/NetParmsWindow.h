@@ -1,6 +1,6 @@
 #pragma once
 
-#include "netparams/NetParmsText.h"
+#include "screens/NetParmsText.h"
 #include "widgets/ScreenWidget.h"
 
 class QLabel;

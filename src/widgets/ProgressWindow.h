@@ -1,6 +1,6 @@
 #pragma once
 
-#include "package/Progress.h"
+#include "screens/Progress.h"
 #include "widgets/ScreenWidget.h"
 
 class QLabel;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "help/User_Guide.h"
+#include "screens/User_Guide.h"
 #include "widgets/ScreenWidget.h"
 
 class QPlainTextEdit;

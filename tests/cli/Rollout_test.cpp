@@ -16,7 +16,7 @@
 #include "package/CopyShortCuts.h"
 #include "package/MakeSetup.h"
 #include "package/PackUnpack.h"
-#include "package/Progress.h"
+#include "screens/Progress.h"
 #include "support/TempDir.h"
 
 namespace zelto::test {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/FrmMainControls.h"
+
 namespace zelto::run {
 namespace {
 

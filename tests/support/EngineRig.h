@@ -160,7 +160,7 @@ struct EngineRig {
     RecordingTray tray{w.window};
     Pump pump;
     ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
-    run::Engine engine{{ctx, results, tray, pump, clock}};
+    run::Engine engine{{ctx, w, results, tray, pump, clock}};
 };
 
 /// The engine against scripted probes.

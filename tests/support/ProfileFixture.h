@@ -5,6 +5,7 @@
 #include <string>
 
 #include "profiles/ProfileContext.h"
+#include "shell/FrmMainControls.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "profiles/ConfigureTests.h"
 #include "profiles/ProfileContext.h"
+#include "screens/ConfigureTests.h"
 
 namespace zelto::profiles {
 

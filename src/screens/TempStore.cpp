@@ -1,4 +1,4 @@
-#include "profiles/TempStore.h"
+#include "screens/TempStore.h"
 
 namespace zelto::profiles {
 
@@ -59,7 +59,7 @@ bool IsBlankText(std::string& text) {
 bool ApplyEditedTests(ProfileContext& c, ConfigureTests& screen) {
     if (refusesUnstorable(c, screen))
         return false;
-    Session& s = c.s;
+    Session& s = c.session;
     const int slot = s.OfficeIndex;
     auto cell = [&](int row, int field) -> std::string& { return s.Table.at(slot, row, field); };
 

@@ -1,11 +1,11 @@
-#include "profiles/ConfigureTests.h"
+#include "screens/ConfigureTests.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
-#include "profiles/TempStore.h"
+#include "screens/TempStore.h"
 
 namespace zelto::profiles {
 
@@ -63,7 +63,7 @@ void ConfigureTests::wireHandlers() {
 
 void ConfigureTests::open() {
     window.load();
-    const Session& s = c_.s;
+    const Session& s = c_.session;
     const int slot = s.OfficeIndex;
     ConfiguredBy.setText(s.Table.at(slot, 0, 4));
     window.setCaption(slot == 1 ? "Setup tests for In the Office"

@@ -1,4 +1,4 @@
-#include "package/Progress.h"
+#include "screens/Progress.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "netparams/NetParmsText.h"
+#include "screens/NetParmsText.h"
 
 #include "help/ReadSqBrackFile.h"
 #include "netparams/AnalyzeNetParams.h"

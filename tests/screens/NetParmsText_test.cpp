@@ -1,4 +1,4 @@
-#include "netparams/NetParmsText.h"
+#include "screens/NetParmsText.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeSources.h"
+#include "netparams/FakeSources.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 

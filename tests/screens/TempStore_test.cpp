@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "profiles/ConfigureTests.h"
-#include "profiles/TempStore.h"
+#include "screens/ConfigureTests.h"
+#include "screens/TempStore.h"
 #include "support/ProfileFixture.h"
 
 namespace zelto::profiles {

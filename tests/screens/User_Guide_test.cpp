@@ -1,4 +1,4 @@
-#include "help/User_Guide.h"
+#include "screens/User_Guide.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "package/Progress.h"
+#include "screens/Progress.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "profiles/ConfigureTests.h"
+#include "screens/ConfigureTests.h"
 #include "support/ProfileFixture.h"
 
 namespace zelto::profiles {
