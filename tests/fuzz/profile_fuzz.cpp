@@ -3,6 +3,7 @@
 
 #include "ScratchFolder.h"
 #include "profiles/ProfileContext.h"
+#include "shell/FrmMainControls.h"
 #include "support/Fakes.h"
 
 using namespace zelto;
