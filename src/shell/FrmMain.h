@@ -3,12 +3,9 @@
 #include <functional>
 #include <string>
 
-#include "screens/User_Guide.h"
 #include "netparams/GetNetParams.h"
 #include "netparams/NetParamsGatherer.h"
-#include "screens/NetParmsText.h"
 #include "probes/NetworkServices.h"
-#include "screens/ConfigureTests.h"
 #include "profiles/ProfileContext.h"
 #include "profiles/Session.h"
 #include "run/Continuous.h"
@@ -16,6 +13,9 @@
 #include "run/ResultsBox.h"
 #include "run/TestSelection.h"
 #include "run/TrayActions.h"
+#include "screens/ConfigureTests.h"
+#include "screens/NetParmsText.h"
+#include "screens/User_Guide.h"
 #include "shell/FrmMainControls.h"
 #include "shell/SettingsStore.h"
 #include "shell/Tray.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "screens/Progress.h"
 #include "profiles/Startup.h"
+#include "screens/Progress.h"
 #include "shell/InstallPlaces.h"
 #include "system/linux/SystemCalls.h"
 #include "ui/TerminalPrompter.h"
