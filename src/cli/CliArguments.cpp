@@ -124,20 +124,122 @@ std::optional<std::vector<int>> testList(std::string_view list, std::string& err
     }
 }
 
+// One pass over the words of a command line. Options are gathered first and checked against
+// the command at the end, so that their order on the line does not matter. Each step returns
+// an error text, empty when the word was taken.
+class ArgumentParser {
+  public:
+    std::string word(const std::string& arg) {
+        // help and guide take one name after them: "zelto-cli help \"Loop Back\"".
+        if ((command_ == CliCommand::HelpTopic || command_ == CliCommand::Guide) && !topicGiven_) {
+            o_.topic = arg;
+            topicGiven_ = true;
+            return {};
+        }
+        if (command_)
+            return "unexpected argument '" + arg + "'";
+        command_ = commandNamed(arg);
+        return command_ ? std::string{} : "unknown command '" + arg + "'";
+    }
+
+    std::string valued(const std::string& name, const std::string& value) {
+        if (name == "--prometheus") {
+            if (!o_.prometheus.empty())
+                return "--prometheus given twice";
+            if (value.empty())
+                return "--prometheus needs a file name";
+            o_.prometheus = value;
+            flags_.push_back("--prometheus");
+            return {};
+        }
+        if (name == "--folder") {
+            if (folderGiven_)
+                return "--folder given twice";
+            if (value.empty())
+                return "--folder needs a folder name";
+            folderGiven_ = true;
+            o_.folder = value;
+            return {};
+        }
+        if (testsGiven_)
+            return "--tests given twice";
+        testsGiven_ = true;
+        std::string error;
+        auto list = testList(value, error);
+        if (!list)
+            return error;
+        o_.tests = std::move(*list);
+        flags_.push_back("--tests");
+        return {};
+    }
+
+    std::string flag(const std::string& arg, const std::string& name, bool hasValue) {
+        const Flag* flag = nullptr;
+        for (const Flag& f : kFlags) {
+            if (f.name == name)
+                flag = &f;
+        }
+        if (flag == nullptr)
+            return "unknown option '" + arg + "'";
+        if (hasValue)
+            return name + " takes no value";
+        flags_.push_back(flag->name);
+        if (name == "--brief" || name == "--json") {
+            const CliOutput wanted = name == "--brief" ? CliOutput::Brief : CliOutput::Json;
+            if (o_.output != CliOutput::Text && o_.output != wanted)
+                return "--brief and --json exclude each other";
+            o_.output = wanted;
+            return {};
+        }
+        if (name == "--in")
+            o_.inOffice = true;
+        else if (name == "--errors-only")
+            o_.errorsOnly = true;
+        else if (name == "--simple")
+            o_.simple = true;
+        else if (name == "--timestamps")
+            o_.timestamps = true;
+        else if (name == "--key")
+            o_.keyValues = true;
+        else if (name == "--explain")
+            o_.explain = true;
+        else if (name == "--analyze")
+            o_.analyze = true;
+        return {};
+    }
+
+    CliParse finish() {
+        if (!command_)
+            return fail("no command given (run, params, interfaces, help, guide or make-setup)");
+        for (std::string_view f : flags_) {
+            for (const Flag& known : kFlags) {
+                if (known.name == f && known.owner != *command_) {
+                    return fail(std::string(f) + " is an option of " + commandName(known.owner) +
+                                ", not of " + commandName(*command_));
+                }
+            }
+        }
+        o_.command = *command_;
+        // "zelto-cli help" alone asks for the usage, as --help does.
+        if (o_.command == CliCommand::HelpTopic && !topicGiven_)
+            o_.command = CliCommand::Help;
+        return {o_, {}};
+    }
+
+    static CliParse fail(std::string message) { return CliParse{std::nullopt, std::move(message)}; }
+
+  private:
+    CliOptions o_;
+    std::optional<CliCommand> command_;
+    std::vector<std::string_view> flags_;
+    bool folderGiven_ = false;
+    bool testsGiven_ = false;
+    bool topicGiven_ = false;
+};
+
 }  // namespace
 
 CliParse parseCliArguments(const std::vector<std::string>& args) {
-    CliOptions o;
-    std::optional<CliCommand> command;
-    // Options are gathered first and checked against the command at the end, so that their
-    // order on the line does not matter.
-    std::vector<std::string_view> flags;
-    bool folderGiven = false;
-    bool testsGiven = false;
-    bool topicGiven = false;
-
-    auto fail = [](std::string message) { return CliParse{std::nullopt, std::move(message)}; };
-
     // Asking for help is answered whatever else the line holds.
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h" || arg == "--version") {
@@ -147,114 +249,31 @@ CliParse parseCliArguments(const std::vector<std::string>& args) {
         }
     }
 
+    ArgumentParser parser;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-
+        std::string error;
         if (!arg.starts_with("-")) {
-            // help and guide take one name after them: "zelto-cli help \"Loop Back\"".
-            if ((command == CliCommand::HelpTopic || command == CliCommand::Guide) && !topicGiven) {
-                o.topic = arg;
-                topicGiven = true;
-                continue;
-            }
-            if (command)
-                return fail("unexpected argument '" + arg + "'");
-            command = commandNamed(arg);
-            if (!command)
-                return fail("unknown command '" + arg + "'");
-            continue;
-        }
-
-        const std::size_t eq = arg.find('=');
-        const std::string name = arg.substr(0, eq);
-        std::optional<std::string> value;
-        if (eq != std::string::npos)
-            value = arg.substr(eq + 1);
-
-        if (name == "--folder" || name == "--tests" || name == "--prometheus") {
-            if (!value) {
+            error = parser.word(arg);
+        } else {
+            const std::size_t eq = arg.find('=');
+            const std::string name = arg.substr(0, eq);
+            std::optional<std::string> value;
+            if (eq != std::string::npos)
+                value = arg.substr(eq + 1);
+            if (name == "--folder" || name == "--tests" || name == "--prometheus") {
                 // A following option is a forgotten value, not a folder named "--in".
-                if (i + 1 >= args.size() || args[i + 1].starts_with("--"))
-                    return fail(name + " needs a value");
-                value = args[++i];
+                if (!value && (i + 1 >= args.size() || args[i + 1].starts_with("--")))
+                    return ArgumentParser::fail(name + " needs a value");
+                error = parser.valued(name, value ? *value : args[++i]);
+            } else {
+                error = parser.flag(arg, name, value.has_value());
             }
-            if (name == "--prometheus") {
-                if (!o.prometheus.empty())
-                    return fail("--prometheus given twice");
-                if (value->empty())
-                    return fail("--prometheus needs a file name");
-                o.prometheus = *value;
-                flags.push_back("--prometheus");
-                continue;
-            }
-            if (name == "--folder") {
-                if (folderGiven)
-                    return fail("--folder given twice");
-                if (value->empty())
-                    return fail("--folder needs a folder name");
-                folderGiven = true;
-                o.folder = *value;
-                continue;
-            }
-            if (testsGiven)
-                return fail("--tests given twice");
-            testsGiven = true;
-            std::string error;
-            auto list = testList(*value, error);
-            if (!list)
-                return fail(error);
-            o.tests = std::move(*list);
-            flags.push_back("--tests");
-            continue;
         }
-
-        const Flag* flag = nullptr;
-        for (const Flag& f : kFlags) {
-            if (f.name == name)
-                flag = &f;
-        }
-        if (flag == nullptr)
-            return fail("unknown option '" + arg + "'");
-        if (value)
-            return fail(name + " takes no value");
-        flags.push_back(flag->name);
-        if (name == "--in")
-            o.inOffice = true;
-        else if (name == "--errors-only")
-            o.errorsOnly = true;
-        else if (name == "--simple")
-            o.simple = true;
-        else if (name == "--timestamps")
-            o.timestamps = true;
-        else if (name == "--key")
-            o.keyValues = true;
-        else if (name == "--explain")
-            o.explain = true;
-        else if (name == "--analyze")
-            o.analyze = true;
-        else if (name == "--brief" || name == "--json") {
-            const CliOutput wanted = name == "--brief" ? CliOutput::Brief : CliOutput::Json;
-            if (o.output != CliOutput::Text && o.output != wanted)
-                return fail("--brief and --json exclude each other");
-            o.output = wanted;
-        }
+        if (!error.empty())
+            return ArgumentParser::fail(std::move(error));
     }
-
-    if (!command)
-        return fail("no command given (run, params, interfaces, help, guide or make-setup)");
-    for (std::string_view f : flags) {
-        for (const Flag& known : kFlags) {
-            if (known.name == f && known.owner != *command) {
-                return fail(std::string(f) + " is an option of " + commandName(known.owner) +
-                            ", not of " + commandName(*command));
-            }
-        }
-    }
-    o.command = *command;
-    // "zelto-cli help" alone asks for the usage, as --help does.
-    if (o.command == CliCommand::HelpTopic && !topicGiven)
-        o.command = CliCommand::Help;
-    return {o, {}};
+    return parser.finish();
 }
 
 }  // namespace zelto::cli
