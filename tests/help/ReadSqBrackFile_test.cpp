@@ -1,16 +1,12 @@
 #include "help/ReadSqBrackFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <utility>
-#include <vector>
+#include <filesystem>
 
 #include "profiles/TextFile.h"
 #include "support/TempDir.h"
+#include "system/linux/WholeFile.h"
 
 namespace zelto::help {
 namespace {
@@ -31,22 +27,21 @@ TEST(SectionText, MatchesHeadersExactlyButWithoutRegardToCase) {
                                          "[Intranet]",
                                          "Connect the VPN.",
                                          "Last line."};
-    const std::vector<std::pair<std::string, std::string>> cases{
+    std::string whole;
+    for (const std::string& line : lines)
+        whole += line + "\r\n";
+    const std::pair<const char*, std::string> cases[] = {
         // Blank lines and a header with a trailing space are body; the first match wins.
         {"GATEWAY", "Check the cable.\r\n\r\n[Gateway] \r\n"},
         {"DNS", ""},
         {"All", "Named All.\r\n"},  // only "all" means the whole file
+        {"all", whole},
         {" Mail ", "Spaced.\r\n"},
         {"Mail", ""},
-        {"intranet", "Connect the VPN.\r\nLast line.\r\n"},  // CR LF after the last line too
-        {"Text before any header", ""},
-        {"Printer", ""}};
+        {"intranet", "Connect the VPN.\r\nLast line.\r\n"},
+        {"Text before any header", ""}};
     for (const auto& [section, text] : cases)
         EXPECT_EQ(sectionText(lines, section), text) << section;
-    std::string whole;
-    for (const std::string& line : lines)
-        whole += line + "\r\n";
-    EXPECT_EQ(sectionText(lines, "all"), whole);
 }
 
 TEST(ReadSqBrackFile, ReadsAnyLineEndAndReportsAnUnreadableFileOnce) {
@@ -58,25 +53,19 @@ TEST(ReadSqBrackFile, ReadsAnyLineEndAndReportsAnUnreadableFileOnce) {
         dir.write(kHelpFile, "[DHCP]" + e + "Renew." + e + "[DNS]" + e);
         EXPECT_EQ(ReadSqBrackFile(s, p, kHelpFile, "dhcp"), "Renew.\r\n") << e.size();
     }
-    EXPECT_TRUE(p.messages.empty());
-
-    std::string text = "kept";
-    ReadSqBrackFile(s, p, kUserGuideFile, "Purpose", text);
-    EXPECT_EQ(text, "kept");
-    EXPECT_EQ(s.FilePath, dir.path() + "UserGuide.txt");
-    ASSERT_EQ(p.messages.size(), 1u);
-    EXPECT_EQ(p.messages[0].text, "Error for Zelto: File error for " + dir.path() +
-                                      "UserGuide.txt . Description=No such file or directory - "
-                                      "Error number=2");
-
-    // A folder of the name opens but cannot be read: the same message, no crash.
-    ASSERT_EQ(::mkdir((dir.path() + kUserGuideFile).c_str(), 0755), 0);
-    p.messages.clear();
-    EXPECT_EQ(ReadSqBrackFile(s, p, kUserGuideFile, "Purpose"), "");
-    ASSERT_EQ(p.messages.size(), 1u);
-    EXPECT_EQ(p.messages[0].text, "Error for Zelto: File error for " + dir.path() +
-                                      "UserGuide.txt . Description=Is a directory - Error "
-                                      "number=21");
+    // Missing, then a folder of the name: it opens but cannot be read.
+    for (const char* why :
+         {"No such file or directory - Error number=2", "Is a directory - Error number=21"}) {
+        std::string text = "kept";
+        ReadSqBrackFile(s, p, kUserGuideFile, "Purpose", text);
+        EXPECT_EQ(text, "kept");
+        EXPECT_EQ(s.FilePath, dir.path() + "UserGuide.txt");
+        ASSERT_EQ(p.messages.size(), 1u);
+        EXPECT_EQ(p.messages[0].text, "Error for Zelto: File error for " + dir.path() +
+                                          "UserGuide.txt . Description=" + why);
+        p.messages.clear();
+        std::filesystem::create_directory(dir.path() + kUserGuideFile);
+    }
 }
 
 // The bundled texts answer every lookup the program makes, and keep CR LF line ends.
@@ -87,11 +76,10 @@ TEST(BundledTexts, HaveEverySectionTheProgramAsksFor) {
     std::vector<std::string> topics{"Loop Back", "IPAddress", "No Network Adapters",
                                     "Reboot Check Adapters", "No IP and DHCP Disabled"};
     for (const char* profile : {"OutofOffice.ini", "InOffice.ini"}) {
-        const profiles::ReadLinesResult read = profiles::readLines(s.InstallDir + profile);
-        for (std::size_t i = 2; i < read.lines.size(); ++i) {
-            if (std::optional<std::string> name = headerName(read.lines[i]))
+        const std::vector<std::string> lines = profiles::readLines(s.InstallDir + profile).lines;
+        for (std::size_t i = 2; i < lines.size(); ++i)
+            if (const std::optional<std::string> name = headerName(lines[i]))
                 topics.push_back(*name);
-        }
     }
     EXPECT_GE(topics.size(), 10u);
     for (const std::string& topic : topics)
@@ -99,12 +87,10 @@ TEST(BundledTexts, HaveEverySectionTheProgramAsksFor) {
     for (const char* chapter : {"Purpose", "Using Zelto", "Installation", "Configuration",
                                 "Configuration File Layout", "Contact/Cost", "License warranty"})
         EXPECT_NE(ReadSqBrackFile(s, p, kUserGuideFile, chapter), "") << chapter;
-    for (const char* file : {kHelpFile, kUserGuideFile}) {
-        std::ifstream in(s.InstallDir + file, std::ios::binary);
-        const std::string raw((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-        EXPECT_EQ(raw, ReadSqBrackFile(s, p, file, "all")) << file;  // no lone LF or CR
-    }
+    for (const char* file : {kHelpFile, kUserGuideFile})  // no lone LF or CR
+        EXPECT_EQ(system::readWholeFile(s.InstallDir + file, 1 << 20).bytes,
+                  ReadSqBrackFile(s, p, file, "all"))
+            << file;
     EXPECT_TRUE(p.messages.empty());
 }
 

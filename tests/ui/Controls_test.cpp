@@ -2,72 +2,83 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/BoxText.h"
+
 namespace zelto::ui {
 namespace {
 
-TEST(CheckBox, NewValueFromCodeRunsClickHandlerLikeAUserClick) {
-    CheckBox box;
-    int clicks = 0;
-    box.onClick = [&] { ++clicks; };
-    box.setValue(true);
-    EXPECT_EQ(clicks, 1);
-    box.setValue(true);  // same value: no click
-    EXPECT_EQ(clicks, 1);
-    box.click();
-    EXPECT_FALSE(box.value());
-    EXPECT_EQ(clicks, 2);
-}
-
-TEST(CheckBox, HandlerSeesTheNewValueAndCanChainToOtherBoxes) {
+// A new value from code runs the click handler as a user's click does, once, after the change;
+// so handlers can cascade to other boxes. The other controls likewise react to real changes only.
+TEST(Controls, HandlersAndChangeSignalsRunOnRealChangesOnly) {
     CheckBox all, row;
-    row.setValue(true);
-    all.onClick = [&] { row.setValue(all.value()); };
     std::vector<bool> seen;
+    all.onClick = [&] { row.setValue(all.value()); };
     row.onClick = [&] { seen.push_back(row.value()); };
     all.setValue(false);
-    EXPECT_TRUE(seen.empty());  // all was already false
     all.setValue(true);
-    all.setValue(false);
-    EXPECT_EQ(seen, (std::vector<bool>{false}));
-}
+    all.setValue(true);
+    all.click();
+    EXPECT_FALSE(all.value());
+    EXPECT_EQ(seen, (std::vector<bool>{true, false}));
 
-TEST(Controls, ChangeSignalFiresOnlyOnRealChanges) {
     TextBox t;
     int changes = 0;
     t.changed.connect([&] { ++changes; });
-    t.setText("a");
-    t.setText("a");
+    for (const char* text : {"a", "a"})
+        t.setText(text);
     t.setColor(kRed);
     t.append("");
     t.append("b");
     EXPECT_EQ(changes, 3);
     EXPECT_EQ(t.text(), "ab");
-}
 
-TEST(OptionGroupAndWindow, SelectionAndStateChangesRunTheirHandlers) {
     OptionGroup g({"Out", "In"});
-    std::vector<int> clicked;
-    g.onClick = [&](int i) { clicked.push_back(i); };
-    g.select(0);
-    g.select(1);
-    EXPECT_EQ(clicked, (std::vector<int>{1}));
-
     Window w;
-    int resizes = 0;
-    w.onResize = [&] { ++resizes; };
-    w.setState(WindowState::Minimised);
-    w.setState(WindowState::Minimised);
-    EXPECT_EQ(resizes, 1);
+    Timer timer;
+    std::vector<int> events;
+    g.onClick = [&](int i) { events.push_back(i); };
+    w.onResize = [&] { events.push_back(10); };
+    timer.onTick = [&] { events.push_back(20); };
+    for (int i : {0, 1, 1})
+        g.select(i);
+    for (int i = 0; i < 2; ++i)
+        w.setState(WindowState::Minimised);
+    timer.tick();  // not enabled yet
+    timer.setEnabled(true);
+    timer.tick();
+    EXPECT_EQ(events, (std::vector<int>{1, 10, 20}));
 }
 
-TEST(Timer, TicksOnlyWhileEnabled) {
-    Timer t;
-    int ticks = 0;
-    t.onTick = [&] { ++ticks; };
-    t.tick();
-    t.setEnabled(true);
-    t.tick();
-    EXPECT_EQ(ticks, 1);
+// What is not strict UTF-8 (overlong, surrogate, above U+10FFFF, cut short) is edited as
+// Windows-1252 and written back in its own bytes, its five undefined bytes included.
+TEST(BoxText, BytesSurviveTheWayThroughTheBox) {
+    std::string everyByte;
+    for (int b = 1; b < 256; ++b)
+        everyByte += static_cast<char>(b);
+    const struct {
+        std::string bytes;
+        TextEncoding encoding;
+        std::string shown;  // empty: not checked
+    } cases[] = {
+        {"caf\xc3\xa9 \xf0\x9f\x98\x80", TextEncoding::Utf8, "caf\xc3\xa9 \xf0\x9f\x98\x80"},
+        {"caf\xe9", TextEncoding::Windows1252, "caf\xc3\xa9"},
+        {"\x80\x81\x9f", TextEncoding::Windows1252, "\xe2\x82\xac\xc2\x81\xc5\xb8"},
+        {"\xc0\xaf", TextEncoding::Windows1252, ""},
+        {"\xed\xa0\x80", TextEncoding::Windows1252, ""},
+        {"\xf4\x90\x80\x80", TextEncoding::Windows1252, ""},
+        {"\xe2\x82", TextEncoding::Windows1252, ""},
+        {everyByte, TextEncoding::Windows1252, ""},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(encodingOf(k.bytes), k.encoding) << k.bytes;
+        const std::string shown = toUtf8(k.bytes, k.encoding);
+        EXPECT_TRUE(isValidUtf8(shown)) << k.bytes;
+        EXPECT_TRUE(k.shown.empty() || shown == k.shown) << k.bytes;
+        EXPECT_EQ(fromUtf8(shown, k.encoding), k.bytes);
+    }
+    // A character Windows-1252 cannot hold is refused.
+    EXPECT_EQ(fromUtf8("\xe2\x82\xac 5", TextEncoding::Windows1252), "\x80 5");
+    EXPECT_EQ(fromUtf8("\xe4\xb8\xad", TextEncoding::Windows1252), std::nullopt);
 }
 
 }  // namespace
