@@ -1,7 +1,6 @@
 #include "package/MakeSetup.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,149 +14,98 @@
 #include "support/TempDir.h"
 
 namespace zelto::package {
+namespace fs = std::filesystem;
 namespace {
 
-using ui::Buttons;
-using ui::Message;
-
-std::string trailer(std::uint32_t n) {
-    Trailer t = *WriteLengthTrailer(n);
-    return {t.begin(), t.end()};
-}
-
-class MakeSetupTest : public ::testing::Test {
-  protected:
+struct MakeSetupTest : ::testing::Test {
     MakeSetupTest() {
         session.InstallDir = dir.path();
-        files = {
-            "\x7f"
-            "ELF\x02\x01 the program\r\n",
-            "In Office\r\n",
-            "",
-            std::string(256, 'u'),
-            "[DNS]\r\nhelp\r\n",
-            "cli"};
         for (std::size_t i = 0; i < kFileNames.size(); ++i)
             dir.write(kFileNames[i], files[i]);
     }
-    bool make() { return MakeSetup(session, dir.path() + "zelto", prompt, calls); }
-    std::vector<std::string> folderNames() const {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+    bool make(const std::string& program = "zelto") {
+        prompt.messages.clear();
+        prompt.busyChanges.clear();
+        return MakeSetup(session, dir.path() + program, prompt, calls);
     }
-    std::vector<std::string> expectedFailure(const std::string& path, int err) const {
-        return {profiles::fileErrorMessage(path, profiles::systemError(err)),
-                kMakeSetupProblemText};
+    std::string expected() const {
+        std::string package;
+        for (const std::string& f : files) {
+            const Trailer t = *WriteLengthTrailer(static_cast<std::uint32_t>(f.size()));
+            package += f + std::string(t.begin(), t.end());
+        }
+        return package;
     }
     std::vector<std::string> texts() const {
         std::vector<std::string> t;
-        for (const Message& m : prompt.messages) {
-            EXPECT_EQ(m.title, ui::kAppTitle);
-            EXPECT_EQ(m.buttons, Buttons::Ok);
+        for (const ui::Message& m : prompt.messages)
             t.push_back(m.text);
-        }
         return t;
     }
+    std::vector<std::string> failure(const std::string& name, int err) const {
+        return {profiles::fileErrorMessage(dir.path() + name, profiles::systemError(err)),
+                kMakeSetupProblemText};
+    }
+    long entries() const { return std::distance(fs::directory_iterator(dir.path()), {}); }
 
     test::TempDir dir;
     profiles::Session session;
     ui::ScriptedPrompter prompt;
     test::FailingCalls calls;
-    std::vector<std::string> files;
+    std::vector<std::string> files{"\177ELF\2 program",   "In Office\r\n", "",
+                                   std::string(256, 'u'), "[DNS]\r\nhelp", "cli"};
 };
 
-TEST_F(MakeSetupTest, WritesEachFileFollowedByItsTrailerAndSaysWhereThePackageIs) {
+TEST_F(MakeSetupTest, PacksEachFileWithItsTrailerAndABuildAgainReplacesThePackage) {
     ASSERT_TRUE(make());
-    std::string expected;
-    for (const std::string& f : files)
-        expected += f + trailer(static_cast<std::uint32_t>(f.size()));
-    EXPECT_EQ(dir.read("Setup.run"), expected);
-    EXPECT_EQ(texts(),
-              std::vector<std::string>{
-                  "Setup.run created. To deploy Zelto and this configuration, send " + dir.path() +
-                  "Setup.run to your users. Setup.run can be executed from any folder. "});
+    EXPECT_EQ(dir.read("Setup.run"), expected());
+    EXPECT_EQ(texts(), std::vector<std::string>{setupCreatedText(dir.path())});
     EXPECT_EQ(prompt.busyChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(fs::status(dir.path() + "Setup.run").permissions(), fs::perms(0755));
 
-    struct stat st {};
-    ASSERT_EQ(::stat((dir.path() + "Setup.run").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0755U);
+    // The program record is the running executable whatever its name; nothing is appended.
+    files[0] = "running program";
+    files[1] = "changed";
+    dir.write("Zelto-running", files[0]);
+    dir.write("InOffice.ini", files[1]);
+    ASSERT_TRUE(make("Zelto-running"));
+    EXPECT_EQ(dir.read("Setup.run"), expected());
+    EXPECT_EQ(entries(), 8) << "no temporary file is left";
 }
 
-TEST_F(MakeSetupTest, TheProgramRecordIsTheRunningExecutableWhateverItsName) {
-    const std::string running = dir.write("Zelto-running", "running program");
-    ASSERT_TRUE(MakeSetup(session, running, prompt, calls));
-    std::optional<std::vector<Record>> records =
-        FindRecords(dir.read("Setup.run"), kFileNames.size());
-    ASSERT_TRUE(records.has_value());
-    EXPECT_EQ(dir.read("Setup.run").substr(0, (*records)[0].length), "running program");
-}
-
-TEST_F(MakeSetupTest, BuildingAgainReplacesThePackageAndNeverAppends) {
-    ASSERT_TRUE(make());
-    dir.write("InOffice.ini", "changed");
-    ASSERT_TRUE(make());
-    std::size_t total = 0;
-    for (std::size_t i = 0; i < files.size(); ++i)
-        total += i == 1 ? 7 : files[i].size();
-    const std::string package = dir.read("Setup.run");
-    EXPECT_EQ(package.size(), total + kFileNames.size() * kTrailerSize);
-    EXPECT_NE(package.find("changed"), std::string::npos);
-    EXPECT_EQ(folderNames().size(), 7U) << "no temporary file is left";
-}
-
-TEST_F(MakeSetupTest, AMissingFileGivesTheTwoMessagesAndLeavesNoPackage) {
-    ASSERT_TRUE(make());
-    ASSERT_TRUE(dir.exists("Setup.run"));
-    prompt.messages.clear();
-    prompt.busyChanges.clear();
-    std::filesystem::remove(dir.path() + "UserGuide.txt");
-
-    EXPECT_FALSE(make());
-    EXPECT_EQ(texts(), expectedFailure(dir.path() + "UserGuide.txt", ENOENT));
-    EXPECT_EQ(session.FilePath, dir.path() + "UserGuide.txt");
-    EXPECT_EQ(prompt.busyChanges, (std::vector<bool>{true, false}))
-        << "the normal pointer is back before the messages";
-    EXPECT_EQ(folderNames(), (std::vector<std::string>{"Help.txt", "InOffice.ini",
-                                                       "OutofOffice.ini", "zelto", "zelto-cli"}));
-}
-
-TEST_F(MakeSetupTest, AFullDiskOrAFailedRenameLeavesNoPackageAndNoTemporary) {
+TEST_F(MakeSetupTest, AnyFailureGivesTheTwoMessagesAndLeavesNoPackageNorTemporary) {
+    ASSERT_TRUE(make());  // the old package goes too: it would be mistaken for the new one
     struct Case {
-        const char* what;
-        std::size_t budget;
+        std::size_t writeBudget;
         int renameErrno;
-        std::string filePath;
+        const char* file;
         int err;
     };
-    const std::vector<Case> cases{
-        {"no room at all", 0, 0, dir.path() + "zelto", ENOSPC},
-        {"full inside the third record", files[0].size() + files[1].size() + 6 + 0 + 3 + 100, 0,
-         dir.path() + "UserGuide.txt", ENOSPC},
-        {"rename refused", static_cast<std::size_t>(-1), EACCES, dir.path() + "Setup.run", EACCES},
-    };
-    for (const Case& c : cases) {
-        prompt.messages.clear();
-        calls.writeBudget = c.budget;
+    const std::size_t insideUserGuide = files[0].size() + files[1].size() + 3 * 3 + 100;
+    for (const Case& c : std::vector<Case>{{0, 0, "zelto", ENOSPC},
+                                           {insideUserGuide, 0, "UserGuide.txt", ENOSPC},
+                                           {SIZE_MAX, EACCES, "Setup.run", EACCES}}) {
+        calls.writeBudget = c.writeBudget;
         calls.renameErrno = c.renameErrno;
-        EXPECT_FALSE(make()) << c.what;
-        EXPECT_EQ(texts(), expectedFailure(c.filePath, c.err)) << c.what;
-        EXPECT_EQ(folderNames().size(), 6U) << c.what;
-        EXPECT_FALSE(dir.exists("Setup.run")) << c.what;
+        EXPECT_FALSE(make()) << c.file;
+        EXPECT_EQ(texts(), failure(c.file, c.err)) << c.file;
+        EXPECT_EQ(entries(), 6) << c.file;
     }
-}
+    calls.renameErrno = 0;
 
-TEST_F(MakeSetupTest, AFileTooLongForItsTrailerIsRefusedBeforeItIsRead) {
-    // A sparse file: its length counts, yet it takes no room on disk.
+    // A sparse file: its length counts, yet it takes no room on disk. It is refused unread.
     ASSERT_EQ(::truncate((dir.path() + "Help.txt").c_str(), kMaxRecordLength + 1), 0);
     EXPECT_FALSE(make());
-    std::vector<std::string> expected{kTooBigText};
-    for (std::string& t : expectedFailure(dir.path() + "Help.txt", EFBIG))
-        expected.push_back(t);
-    EXPECT_EQ(texts(), expected);
-    EXPECT_FALSE(dir.exists("Setup.run"));
+    std::vector<std::string> tooBig = failure("Help.txt", EFBIG);
+    tooBig.insert(tooBig.begin(), kTooBigText);
+    EXPECT_EQ(texts(), tooBig);
+
+    fs::remove(dir.path() + "UserGuide.txt");
+    EXPECT_FALSE(make());
+    EXPECT_EQ(texts(), failure("UserGuide.txt", ENOENT));
+    EXPECT_EQ(session.FilePath, dir.path() + "UserGuide.txt");
+    EXPECT_EQ(prompt.busyChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(entries(), 5);
 }
 
 }  // namespace
