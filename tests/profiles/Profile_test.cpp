@@ -1,0 +1,249 @@
+// Loading, learning into and saving a profile, against a temporary program folder.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/ProfileFixture.h"
+
+namespace zelto::profiles {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+struct Profile : test::ProfileFixture {
+    /// Every box shown since the last call, as "title: text".
+    Texts said() {
+        Texts out;
+        for (const ui::Message& m : prompt.messages)
+            out.push_back(m.title + ": " + m.text);
+        prompt.messages.clear();
+        return out;
+    }
+    /// Puts a test named `name` with `items` into row 1 and fills it; its items afterwards.
+    Texts autoconfig(const std::string& name, const Texts& items) {
+        session.Table.at(0, 1, 0) = "2) " + name;
+        for (std::size_t f = 1; f <= 4; ++f)
+            session.Table.at(0, 1, f) = f <= items.size() ? items[f - 1] : kBlank;
+        net.modes.clear();
+        AutoconfigTest(ctx, 1);
+        return {cell(0, 1, 1), cell(0, 1, 2), cell(0, 1, 3), cell(0, 1, 4)};
+    }
+    const std::string unable = "Zelto was unable to learn the IP address for test #2) ";
+};
+
+// One fixture for all: every load also has to replace what the load before it left.
+TEST_F(Profile, LoadsBannerHeadersMessagesAndItemsWhateverTheLineEnds) {
+    struct Cell {
+        int row, field;
+        std::string value;
+    };
+    struct Case {
+        std::string text;
+        int count;
+        std::vector<Cell> cells;
+    };
+    std::string seven = "h\nb\n";
+    for (int i = 1; i <= 7; ++i)
+        seven += "[T" + std::to_string(i) + "]\nm\n10.0.0." + std::to_string(i) + "\n";
+    const std::vector<Case> cases{
+        {"heading\r\n  Help desk 555  \r\n  [Gateway]  \r\n  msg kept  \r\n  10.0.0.1  \r\n"
+         "host.example:80\r\n\r\nAutoConfig\r\n[ Mail Server ]\r\n[x]\r\n[]\r\n \r\n",
+         4,
+         // Banner and messages untrimmed, headers and items trimmed, a blank line an empty
+         // item, and the line after a header its message even when it looks like a header.
+         {{0, 0, "1) Loop Back"},
+          {0, 1, "127.0.0.1"},
+          {0, 4, "  Help desk 555  "},
+          {0, 5, "use your network device for TCP/IP networking"},
+          {1, 0, "2) Gateway"},
+          {1, 5, "  msg kept  "},
+          {1, 1, "10.0.0.1"},
+          {1, 2, "host.example:80"},
+          {1, 3, ""},
+          {1, 4, "AutoConfig"},
+          {2, 0, "3)  Mail Server "},
+          {2, 5, "[x]"},
+          {2, 1, kBlank},
+          {3, 0, "4) "},
+          {3, 5, " "},
+          {4, 0, kBlank}}},
+        {"h\nb\n[DNS]\nm\n1.1.1.1\n", 2, {{1, 0, "2) DNS"}, {1, 1, "1.1.1.1"}, {1, 2, kBlank}}},
+        {"h\rb\r[DNS]\rm\r8.8.8.8", 2, {{1, 1, "8.8.8.8"}, {2, 0, kBlank}}},
+        // Items before the first header replace the Loop Back address.
+        {"h\r\nb\r\n127.0.0.2\r\n[Gateway]\r\nm\r\n", 2, {{0, 1, "127.0.0.2"}, {1, 1, kBlank}}},
+        {seven, 8, {{7, 0, "8) T7"}, {7, 1, "10.0.0.7"}}},
+        {"h\r\nb\r\n", 1, {{1, 0, kBlank}, {7, 0, kBlank}}},
+    };
+    for (const Case& c : cases) {
+        dir.write("OutofOffice.ini", c.text);
+        ASSERT_FALSE(loadEnds()) << c.text;
+        EXPECT_EQ(said(), Texts{}) << c.text;
+        EXPECT_EQ(session.TestCount, c.count) << c.text;
+        for (const Cell& e : c.cells)
+            EXPECT_EQ(cell(0, e.row, e.field), e.value) << e.row << "," << e.field << c.text;
+    }
+    EXPECT_TRUE(w.Test[0].visible() && !w.Test[1].visible());
+}
+
+TEST_F(Profile, ABrokenProfileEndsTheProgramWithItsMessagesAndShowsNothing) {
+    const std::string path = dir.path() + "OutofOffice.ini";
+    const auto fileError = [&](const std::string& description) {
+        return Texts{
+            "Zelto: Error for Zelto: File error for " + path + " . Description=" + description,
+            "Zelto: Problem with ini file, Office.ini or OutOfOffice.ini.  Progam will end"};
+    };
+    std::string eight = "h\nb\n";
+    for (int i = 1; i <= 8; ++i)
+        eight += "[T" + std::to_string(i) + "]\nm\n";
+    // What stands where the profile should be: nothing, a folder, a FIFO, or these lines.
+    const std::vector<std::pair<std::string, Texts>> cases{
+        {"", fileError("No such file or directory - Error number=2")},
+        {"folder", fileError("Is a directory - Error number=21")},
+        {"fifo", fileError("Invalid argument - Error number=22")},  // refused, not waited on
+        {"only\n", fileError("Input past end of file - Error number=62")},
+        {"h\nb\n[Gateway]\n", fileError("Input past end of file - Error number=62")},
+        {eight, fileError("Subscript out of range - Error number=9")},
+        {"h\nb\n[Mail]\nm\na\n\nc\nd\ne\n",
+         {"Zelto: Check the OutofOffice.ini file.  It has a problem"}},
+    };
+    for (const auto& [content, messages] : cases) {
+        std::filesystem::remove(path);
+        if (content == "folder")
+            ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+        else if (content == "fifo")
+            ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+        else if (!content.empty())
+            dir.write("OutofOffice.ini", content);
+        ASSERT_TRUE(loadEnds()) << content;
+        EXPECT_NE(endStatus, 0);
+        EXPECT_EQ(said(), messages) << content;
+        EXPECT_FALSE(w.window.visible());
+        EXPECT_EQ(w.Banner.text(), "");
+        EXPECT_TRUE(net.modes.empty()) << "never got as far as showing the tests";
+    }
+}
+
+TEST_F(Profile, AutoconfigFillsGatewaysDhcpAndDnsAndRefusesOtherNames) {
+    // Gateways in adapter then gateway order, at most four; none from an adapter without an
+    // address nor from a route straight onto a link (it has no address to ping).
+    net.adapter(1, "10.0.0.5", {"10.0.0.1", "10.0.0.2", "10.0.0.3"}, "10.0.0.1");
+    net.adapter(2, "192.168.1.9", {"wg0 (direct link)", "192.168.1.1", "192.168.1.2"}, kBlank);
+    net.adapter(3, "", {"172.16.0.1"}, "10.7.0.1");
+    net.snap.DnsServers = {"3", kBlank, "1.1.1.1", "9.9.9.9", "8.8.8.8"};
+    const Texts gateways{"10.0.0.1", "10.0.0.2", "10.0.0.3", "192.168.1.1"};
+    const auto learnt = [&](const std::string& name) {
+        return Texts{"Learn&Save for test 2) " + name +
+                     ": Zelto has learnt IP addresse(s) for test #2) " + name +
+                     " for Out of Office"};
+    };
+    const auto refused = [&](const std::string& name) {
+        return Texts{"Learn&Save for test 2) " + name + ": " + unable + name + " for Out of Office",
+                     "Zelto: I can not autoconfig or Learn&Save '" + lower(name) +
+                         "'. I only know DHCP, Gateway or DNS. You must use 'Configure Tests' "
+                         "and change the test name to 'DHCP', 'Gateway' or 'DNS' or clear test "
+                         "number 2"};
+    };
+    struct Case {
+        std::string name;
+        Texts items, filled;
+        bool learnt;
+        Texts messages;
+    };
+    const std::vector<Case> cases{
+        {"GATEWAY", {"autoconfig"}, gateways, false, {}},
+        {"Dhcp", {"learn&save"}, {"10.0.0.1", kBlank, kBlank, kBlank}, true, learnt("Dhcp")},
+        {"dns", {"autoconfig", "x", "y", "z"}, {"1.1.1.1", "9.9.9.9", kBlank, "z"}, false, {}},
+        // After the first item the keyword fills in learn&save mode.
+        {"Gateway", {"10.1.1.1", "autoconfig"}, gateways, true, learnt("Gateway")},
+        {"Mail",
+         {"learn&save", "a", "b", "c"},
+         {"learn&save", "a", "b", "c"},
+         false,
+         refused("Mail")},
+        {" DNS", {"learn&save"}, {"learn&save", kBlank, kBlank, kBlank}, false, refused(" DNS")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(autoconfig(c.name, c.items), c.filled) << c.name;
+        EXPECT_EQ(session.Learnt, c.learnt) << c.name;
+        EXPECT_EQ(said(), c.messages) << c.name;
+        EXPECT_EQ(net.modes, c.messages.size() == 2 ? Texts{} : Texts{lower(c.name)}) << c.name;
+    }
+    // Nothing to learn keeps the keyword, so that a run fails the row instead of passing it
+    // with nothing tested.
+    net.snap.DnsServers = {"0", kBlank, kBlank, kBlank, kBlank};
+    EXPECT_EQ(autoconfig("DNS", {"LEARN&SAVE"}), (Texts{"LEARN&SAVE", kBlank, kBlank, kBlank}));
+    EXPECT_FALSE(session.Learnt);
+    EXPECT_EQ(said(), Texts{"Learn&Save for test 2) DNS: " + unable + "DNS for Out of Office"});
+}
+
+TEST_F(Profile, LearnAndSaveAtLoadOffersToSaveWhenTheLastSuchTestLearnt) {
+    net.adapter(1, "10.0.0.5", {"10.0.0.1", "10.0.0.2", "10.0.0.3"});
+    // Items after the keyword overwrite the learnt values from the next field on.
+    writeProfile("OutofOffice.ini", {"h", "b", "[DNS]", "m", "learn&save", "[Gateway]", "m",
+                                     "Learn&Save", "10.9.9.9"});
+    prompt.answers = {ui::Answer::Yes, ui::Answer::Yes};  // the offer, then the save question
+    ASSERT_FALSE(loadEnds());
+    const Texts messages = said();
+    ASSERT_EQ(messages.size(), 4U);
+    EXPECT_EQ(messages[0], "Learn&Save for test 2) DNS: " + unable + "DNS for Out of Office");
+    EXPECT_EQ(messages[2],
+              "Update Out of Office: Zelto has learnt and loaded some of your basic network "
+              "parameters for Out of Office.  Do you want to permanently save these values?");
+    EXPECT_EQ(dir.read("OutofOffice.ini"),
+              "[Configured By]\r\nb\r\n[DNS]\r\nm\r\nlearn&save\r\n[Gateway]\r\nm\r\n10.0.0.1\r\n"
+              "10.9.9.9\r\n10.0.0.3\r\n");
+    ASSERT_FALSE(loadEnds());
+    EXPECT_EQ(said().size(), 1U) << "the DNS test alone is left to learn";
+
+    // No offer when the last Learn&Save test learnt nothing.
+    writeProfile("OutofOffice.ini",
+                 {"h", "b", "[Gateway]", "m", "learn&save", "[DNS]", "m", "Learn&Save"});
+    ASSERT_FALSE(loadEnds());
+    EXPECT_EQ(said().size(), 2U);
+    EXPECT_EQ(cell(0, 2, 1), "Learn&Save");
+}
+
+TEST_F(Profile, SaveWritesTheLoadersFormatOnlyAfterAYes) {
+    writeProfile("OutofOffice.ini",
+                 {"old heading", " Desk 1 ", "[ Gateway]", " ", "learn&save", "[Mail]", "",
+                  "mail.example:25", "", "10.0.0.9", "10.0.0.10", "[Empty]", "m"});
+    ASSERT_FALSE(loadEnds());
+    const std::string before = dir.read("OutofOffice.ini");
+    prompt.answers = {ui::Answer::No};
+    SaveProfileFile(ctx);
+    EXPECT_EQ(dir.read("OutofOffice.ini"), before);
+    EXPECT_TRUE(prompt.busyChanges.empty());
+
+    const auto asked = [&](const std::string& folder) {
+        return "Save to File: Do you want to update the contents of the " + dir.path() + folder +
+               "OutofOffice.ini configuration file.  This is permanent. ";
+    };
+    said();
+    prompt.answers = {ui::Answer::Yes};
+    SaveProfileFile(ctx);
+    EXPECT_EQ(dir.read("OutofOffice.ini"),
+              "[Configured By]\r\n Desk 1 \r\n[ Gateway]\r\n \r\nlearn&save\r\n[Mail]\r\n\r\n"
+              "mail.example:25\r\n\r\n10.0.0.9\r\n10.0.0.10\r\n[Empty]\r\nm\r\n");
+    EXPECT_EQ(said(), Texts{asked("")});
+    EXPECT_EQ(prompt.busyChanges, (std::vector<bool>{true, false}));
+
+    // A folder that is gone: the two messages, and the program ends.
+    session.InstallDir = dir.path() + "gone/";
+    prompt.answers = {ui::Answer::Yes};
+    prompt.busyChanges.clear();
+    EXPECT_THROW(SaveProfileFile(ctx), ui::ProgramEnded);
+    EXPECT_EQ(said(), (Texts{asked("gone/"),
+                             "Zelto: Error for Zelto: File error for " + dir.path() +
+                                 "gone/OutofOffice.ini . Description=No such file or directory - "
+                                 "Error number=2",
+                             "Zelto: Problems with ini file, Office.ini or OutOfOffice.ini.  "
+                             "Progam will end"}));
+    EXPECT_EQ(prompt.busyChanges, (std::vector<bool>{true, false}));
+}
+
+}  // namespace
+}  // namespace zelto::profiles
