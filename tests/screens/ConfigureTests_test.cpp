@@ -1,3 +1,5 @@
+#include "screens/ConfigureTests.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -5,268 +7,254 @@
 #include <string>
 #include <vector>
 
-#include "screens/ConfigureTests.h"
+#include "screens/TempStore.h"
 #include "support/ProfileFixture.h"
 
 namespace zelto::profiles {
 namespace {
 
 using Values = std::array<std::string, 3>;
+using Texts = std::vector<std::string>;
+
+/// One test line of the screen: name, message and its three value boxes.
+struct Line {
+    std::string name, message;
+    Values values;
+    bool operator==(const Line&) const = default;
+};
 
 struct Screen : test::ProfileFixture {
     Screen() {
         writeProfile("OutofOffice.ini",
-                     {"[Configured By]", " Help desk 555 ", "[Gateway]", " ", "10.0.0.1", "[Web]",
-                      "browse", "a", "b", "c", "d", "[Mail]", "read mail", "mx:25"});
+                     {"[Configured By]", "Desk", "[Gateway]", "gw", "10.0.0.1", "[Web]", " ", "a",
+                      "b", "c", "d", "[Mail]", "read mail", "mx:25"});
         writeProfile("InOffice.ini", {"[Configured By]", "Office", "[Print]", "print", "p"});
     }
     void open(int slot = 0) {
         ASSERT_FALSE(loadEnds(slot));
         screen.open();
     }
-    Values values(int line) { return {value(line, 1), value(line, 2), value(line, 3)}; }
-    const std::string& value(int line, int k) {
-        return screen.TestValue[ConfigureTests::valueBox(line, k)].text();
+    ui::TextBox& value(int line, int k) {
+        return screen.TestValue[ConfigureTests::valueBox(line, k)];
     }
-    void setLine(int line, const std::string& name, const std::string& message, Values v) {
-        screen.Test[line].setText(name);
-        screen.TestMessage[line].setText(message);
+    Line line(int i) {
+        return {screen.Test[i].text(),
+                screen.TestMessage[i].text(),
+                {value(i, 1).text(), value(i, 2).text(), value(i, 3).text()}};
+    }
+    void setLine(int i, const Line& l) {
+        screen.Test[i].setText(l.name);
+        screen.TestMessage[i].setText(l.message);
         for (int k = 1; k <= 3; ++k)
-            screen.TestValue[ConfigureTests::valueBox(line, k)].setText(v[k - 1]);
+            value(i, k).setText(l.values[k - 1]);
     }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> out;
-        for (const auto& m : prompt.messages)
-            out.push_back(m.text);
+    /// Opens the screen on slot 0 and types `lines` over lines 1 to 7.
+    void edit(const std::vector<Line>& lines) {
+        open();
+        for (int i = 1; i <= ConfigureTests::kLines; ++i)
+            setLine(i, i <= static_cast<int>(lines.size()) ? lines[i - 1] : Line{});
+    }
+    bool permStoreEnds(ui::Answer answer) {
+        prompt.answers = {answer};
+        try {
+            screen.PermStore.click();
+        } catch (const ui::ProgramEnded&) {
+            return true;
+        }
+        return false;
+    }
+    Texts row(int r, int slot = 0) {
+        Texts out;
+        for (int f = 0; f <= MessageField; ++f)
+            out.push_back(cell(slot, r, f));
         return out;
     }
 
     ConfigureTests screen{ctx};
 };
 
-TEST_F(Screen, OpeningShowsTheCurrentProfileAndDropsEarlierEdits) {
+TEST_F(Screen, OpeningShowsTheCurrentProfileAndDropsEditsNotStored) {
     open();
-    EXPECT_TRUE(screen.window.visible());
-    EXPECT_EQ(screen.window.caption(), "Setup tests for Out of the Office");
-    EXPECT_EQ(screen.ConfiguredBy.text(), " Help desk 555 ");
-    EXPECT_EQ(screen.Test[1].text(), "Gateway");
-    EXPECT_EQ(screen.TestMessage[1].text(), " ");
-    EXPECT_EQ(values(1), (Values{"10.0.0.1", "", ""}));
-    EXPECT_EQ(values(2), (Values{"a", "b", "c"}));  // the fourth item is not shown
-    EXPECT_EQ(screen.Test[3].text(), "Mail");
-    EXPECT_EQ(screen.Option1.selected(), 0);
-
-    setLine(4, "Typed", "t", {"x", "y", "z"});
+    EXPECT_EQ(screen.ConfiguredBy.text(), "Desk");
+    EXPECT_EQ(line(2), (Line{"Web", " ", {"a", "b", "c"}}));  // the fourth item is not shown
+    setLine(4, {"Typed", "t", {"x", "y", "z"}});
     screen.Option1.select(2);
     screen.unload();
-    EXPECT_FALSE(screen.window.visible());
-    ASSERT_FALSE(loadEnds(1));
-    screen.open();
-    EXPECT_EQ(screen.window.caption(), "Setup tests for In the Office");
-    EXPECT_EQ(screen.ConfiguredBy.text(), "Office");
-    EXPECT_EQ(screen.Test[1].text(), "Print");
-    for (int line = 2; line <= 7; ++line) {
-        EXPECT_EQ(screen.Test[line].text(), "") << line;
-        EXPECT_EQ(screen.TestMessage[line].text(), "") << line;
-        EXPECT_EQ(values(line), (Values{"", "", ""})) << line;
-    }
+    open(1);
+    EXPECT_EQ(line(1), (Line{"Print", "print", {"p", "", ""}}));
+    for (int i = 2; i <= ConfigureTests::kLines; ++i)
+        EXPECT_EQ(line(i), Line{}) << i;
     EXPECT_EQ(screen.Option1.selected(), 0);
 }
 
-TEST_F(Screen, ButtonsThatNeedALineAskForOneAndChangeNothing) {
+TEST_F(Screen, FillsPutTheNetworksValuesIntoTheSelectedLineOnly) {
     open();
     net.modes.clear();
-    const std::string load =
-        "Please click a radio button next to the left of the test you wish to load this value";
+    screen.Gateway.click();  // no line selected: the user is asked for one
+    EXPECT_TRUE(net.modes.empty());
     struct Case {
-        ui::Button& button;
-        std::string message;
+        ui::Button ConfigureTests::*button;
+        std::function<void(test::FakeGatherer&)> network;
+        Values values;
     };
     const std::vector<Case> cases{
-        {screen.Gateway, load},
-        {screen.DNS, load},
-        {screen.DHCP, load},
-        {screen.Autoconfig[0], load},
-        {screen.Autoconfig[1], load},
-        {screen.ClearValues,
-         "Please click a radio button next to the left of the test you wish to clear"},
-        {screen.MoveUp,
-         "Please click a radio button next to the left of the test you wish to move"},
-        {screen.MoveDown,
-         "Please click a radio button next to the left of the test you wish to move"}};
+        {&ConfigureTests::DNS,
+         [](auto& n) { n.snap.DnsServers[1] = "192.0.2.53", n.snap.DnsServers[3] = "192.0.2.54"; },
+         {"192.0.2.53", "192.0.2.54", ""}},
+        {&ConfigureTests::Gateway,
+         [](auto& n) { n.adapter(1, "", {"10.0.0.1"}); },
+         {ConfigureTests::kNoValue, "", ""}},
+        // In adapter order, adapters without an address skipped, at most three.
+        {&ConfigureTests::Gateway,
+         [](auto& n) {
+             n.adapter(1, "", {"10.9.9.9"});
+             n.adapter(2, "10.0.0.5", {"10.0.0.1"});
+             n.adapter(4, "10.4.0.5", {"10.4.0.1", "10.4.0.2", "10.4.0.3"});
+         },
+         {"10.0.0.1", "10.4.0.1", "10.4.0.2"}},
+        // Only enabled adapters 1 to 3 with an address and a known server.
+        {&ConfigureTests::DHCP,
+         [](auto& n) {
+             n.adapter(1, "10.0.0.5", {}, "x");
+             n.snap.AdapterDhcpServer[1] = "Blank!";
+             n.adapter(2, "", {}, "10.2.0.2");
+             n.adapter(3, "10.3.0.5", {}, "10.3.0.2");
+             n.adapter(4, "10.4.0.5", {}, "10.4.0.2");
+         },
+         {"10.3.0.2", "", ""}},
+    };
     for (const Case& k : cases) {
-        prompt.messages.clear();
-        k.button.click();
-        ASSERT_EQ(prompt.messages.size(), 1u) << k.message;
-        EXPECT_EQ(prompt.messages[0], (ui::Message{"Zelto", k.message, ui::Buttons::Ok}));
+        net = test::FakeGatherer();
+        k.network(net);
+        setLine(5, {"Old", "old message", {"1", "2", "3"}});
+        screen.Option1.select(5);
+        (screen.*k.button).click();
+        EXPECT_EQ(line(5).name, net.modes.at(0));
+        EXPECT_EQ(line(5).values, k.values) << line(5).name;
+        EXPECT_EQ(line(3).name, "Mail");
     }
-    EXPECT_TRUE(net.modes.empty()) << "a fill gathered without a line";
-    EXPECT_EQ(screen.Test[1].text(), "Gateway");
-    EXPECT_EQ(values(2), (Values{"a", "b", "c"}));
+    EXPECT_EQ(prompt.messages.size(), 1U);
 }
 
-struct FillCase {
-    const char* label;
-    std::function<void(test::FakeGatherer&)> network;
-    std::function<void(ConfigureTests&)> click;
-    const char* mode;
-    const char* name;
-    const char* message;
-    Values values;
-};
-
-struct Fills : Screen, ::testing::WithParamInterface<FillCase> {};
-
-TEST_P(Fills, ReplaceTheSelectedLineWithTheNetworksValues) {
-    const FillCase& k = GetParam();
+TEST_F(Screen, KeywordsGoOnlyIntoGatewayDhcpOrDnsLinesAndMovesCarryWholeLines) {
     open();
-    k.network(net);
-    net.modes.clear();
-    setLine(5, "Old", "old message", {"1", "2", "3"});
-    screen.Option1.select(5);
-    prompt.messages.clear();
-    k.click(screen);
-    EXPECT_EQ(net.modes, std::vector<std::string>{k.mode});
-    EXPECT_EQ(screen.Test[5].text(), k.name);
-    EXPECT_EQ(screen.TestMessage[5].text(), k.message);
-    EXPECT_EQ(values(5), k.values);
-    EXPECT_TRUE(prompt.messages.empty());
-    EXPECT_EQ(screen.Option1.selected(), 5);
-    EXPECT_EQ(screen.Test[3].text(), "Mail");
-}
-
-const char* kNoValue = "No value. Check Network Parameters";
-const char* kGatewayMessage = "access other networks";
-const char* kDnsMessage = "resolve names to IP addresses";
-const char* kDhcpMessage = "get your IP address and maybe gateway and DNS servers.";
-
-void gateway(ConfigureTests& s) {
-    s.Gateway.click();
-}
-void dns(ConfigureTests& s) {
-    s.DNS.click();
-}
-void dhcp(ConfigureTests& s) {
-    s.DHCP.click();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Screen, Fills,
-    ::testing::Values(FillCase{"DnsTwoServers",
-                               [](test::FakeGatherer& n) {
-                                   n.snap.DnsServers[1] = "192.0.2.53";
-                                   n.snap.DnsServers[3] = "192.0.2.54";
-                               },
-                               dns,
-                               "DNS",
-                               "DNS",
-                               kDnsMessage,
-                               {"192.0.2.53", "192.0.2.54", ""}},
-                      FillCase{"GatewayNoAddress",
-                               [](test::FakeGatherer& n) { n.adapter(1, "", {"10.0.0.1"}); },
-                               gateway,
-                               "Gateway",
-                               "Gateway",
-                               kGatewayMessage,
-                               {kNoValue, "", ""}},
-                      FillCase{"GatewaysInAdapterOrderAtMostThree",
-                               [](test::FakeGatherer& n) {
-                                   n.adapter(1, "10.0.0.5", {"10.0.0.1"});
-                                   n.adapter(2, "", {"10.9.9.9"});
-                                   n.adapter(3, "10.1.0.5", {"10.1.0.1", "10.1.0.2"});
-                                   n.adapter(4, "10.4.0.5", {"10.4.0.1"});
-                               },
-                               gateway,
-                               "Gateway",
-                               "Gateway",
-                               kGatewayMessage,
-                               {"10.0.0.1", "10.1.0.1", "10.1.0.2"}},
-                      FillCase{
-                          "GatewayOfTheFourthAdapter",
-                          [](test::FakeGatherer& n) { n.adapter(4, "10.4.0.5", {"10.4.0.1"}); },
-                          gateway,
-                          "Gateway",
-                          "Gateway",
-                          kGatewayMessage,
-                          {"10.4.0.1", "", ""}},
-                      FillCase{"DhcpOnlyEnabledAdaptersWithAnAddressAndAServer",
-                               [](test::FakeGatherer& n) {
-                                   n.adapter(1, "10.0.0.5", {}, "10.0.0.2");
-                                   n.adapter(2, "", {}, "10.2.0.2");
-                                   n.adapter(3, "10.3.0.5", {}, "10.3.0.2");
-                                   n.adapter(4, "10.4.0.5", {},
-                                             "10.4.0.2");  // only adapters 1 to 3
-                               },
-                               dhcp,
-                               "DHCP",
-                               "DHCP",
-                               kDhcpMessage,
-                               {"10.0.0.2", "10.3.0.2", ""}},
-                      FillCase{"DhcpServerUnknownIsNoValue",
-                               [](test::FakeGatherer& n) {
-                                   n.adapter(1, "10.0.0.5", {}, "x");
-                                   n.snap.AdapterDhcpServer[1] = "Blank!";
-                               },
-                               dhcp,
-                               "DHCP",
-                               "DHCP",
-                               kDhcpMessage,
-                               {kNoValue, "", ""}}),
-    [](const ::testing::TestParamInfo<FillCase>& i) { return i.param.label; });
-
-TEST_F(Screen, KeywordsGoOnlyIntoGatewayDhcpOrDnsLines) {
-    open();
-    net.modes.clear();
-    setLine(4, "dns", "d", {"1", "2", "3"});
+    setLine(4, {"GATEWAY", "g", {"1", "2", "3"}});
     screen.Option1.select(4);
     screen.Autoconfig[1].click();
-    EXPECT_EQ(values(4), (Values{"Learn&Save", "", ""}));
-    setLine(4, "GATEWAY", "g", {"1", "2", "3"});
-    screen.Autoconfig[0].click();
-    EXPECT_EQ(values(4), (Values{"Autoconfig", "", ""}));
-    EXPECT_TRUE(prompt.messages.empty());
-
+    EXPECT_EQ(line(4).values, (Values{"Learn&Save", "", ""}));
     screen.Option1.select(3);  // Mail
-    screen.Autoconfig[1].click();
-    screen.Test[3].setText(" dns");
     screen.Autoconfig[0].click();
-    EXPECT_EQ(texts(), (std::vector<std::string>{
-                           "Learn&Save only works for a Gateway, DHCP or DNS test. Use the button "
-                           "for 'Gateway', 'DHCP' or 'DNS' first, then press Learn&Save",
-                           "Autoconfig only works for a Gateway, DHCP or DNS test. Use the button "
-                           "for 'Gateway', 'DHCP' or 'DNS' first, then press Autoconfig"}));
-    EXPECT_EQ(values(3), (Values{"mx:25", "", ""}));
-    EXPECT_TRUE(net.modes.empty());
-}
+    EXPECT_EQ(line(3).values, (Values{"mx:25", "", ""}));
 
-TEST_F(Screen, MovesSwapWholeLinesAndTheSelectionFollows) {
-    open();
-    screen.Option1.select(3);
     screen.MoveUp.click();
-    EXPECT_EQ(screen.Option1.selected(), 2);
-    EXPECT_EQ(screen.Test[2].text(), "Mail");
-    EXPECT_EQ(screen.TestMessage[2].text(), "read mail");
-    EXPECT_EQ(values(2), (Values{"mx:25", "", ""}));
-    EXPECT_EQ(screen.Test[3].text(), "Web");
-    EXPECT_EQ(values(3), (Values{"a", "b", "c"}));
-
+    EXPECT_EQ(line(2), (Line{"Mail", "read mail", {"mx:25", "", ""}}));
+    EXPECT_EQ(line(3), (Line{"Web", " ", {"a", "b", "c"}}));
     screen.MoveUp.click();
     screen.MoveUp.click();  // already at the top
-    EXPECT_EQ(screen.Test[1].text(), "Mail");
     for (int i = 0; i < 7; ++i)
         screen.MoveDown.click();  // six moves, then the bottom
-    EXPECT_EQ(screen.Option1.selected(), 7);
-    EXPECT_EQ(screen.Test[7].text(), "Mail");
-    EXPECT_EQ(values(7), (Values{"mx:25", "", ""}));
-    EXPECT_EQ(screen.Test[1].text(), "Gateway");
-    EXPECT_EQ(screen.Test[2].text(), "Web");
-    EXPECT_EQ(screen.Test[6].text(), "");
-    screen.ClearValues.click();  // the selection stays on the cleared line
-    EXPECT_EQ(screen.Test[7].text(), "");
-    EXPECT_EQ(values(7), (Values{"", "", ""}));
-    EXPECT_EQ(screen.Option1.selected(), 7);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"Sorry can't move any higher",
-                                                 "Sorry I can't move any lower"}));
+    EXPECT_EQ(line(7).name, "Mail");
+    EXPECT_EQ(line(1).name, "Gateway");
+    screen.ClearValues.click();
+    EXPECT_EQ(line(7), Line{});
+    EXPECT_EQ(prompt.messages.size(), 3U) << "Autoconfig for Mail, the top, the bottom";
+}
+
+TEST_F(Screen, StoringPacksNamedLinesRenumbersThemAndBlanksTheRest) {
+    edit({{"First", "one", {"1.1.1.1", "", "1.1.1.3"}},
+          {"   ", "ignored", {"9.9.9.9"}},
+          {"NoValues", "gone", {"", "  ", ""}},
+          {},
+          {" Spaced ", "", {" v "}},
+          {"Last", "six", {"", "", "6.6.6.6"}}});
+    screen.ConfiguredBy.setText(" New banner ");
+    session.Run.PassCount = 7;
+    screen.TempStore.click();
+
+    EXPECT_EQ(cell(0, 0, 4), " New banner ");
+    EXPECT_EQ(row(1), (Texts{"2) First", "1.1.1.1", "1.1.1.3", kBlank, kBlank, "one"}));
+    // The spaced name keeps its spaces; the empty message stays empty, not " ".
+    EXPECT_EQ(row(2), (Texts{"3)  Spaced ", " v ", kBlank, kBlank, kBlank, ""}));
+    EXPECT_EQ(row(3), (Texts{"4) Last", "6.6.6.6", kBlank, kBlank, kBlank, "six"}));
+    for (int r = 4; r <= MaxTestRow; ++r) {
+        for (int f = 0; f <= MaxItemField; ++f)
+            EXPECT_EQ(cell(0, r, f), kBlank) << r << "," << f;
+    }
+    EXPECT_EQ(cell(0, 0, 1), "127.0.0.1") << "Loop Back is untouched";
+    // The main window shows the new tests, not run, and the screen is gone.
+    EXPECT_EQ(session.Run.PassCount, 0);
+    EXPECT_EQ(session.TestCount, 4);
+    EXPECT_EQ(w.Test[3].caption(), "4) Last");
+    EXPECT_FALSE(w.Test[4].visible());
+    EXPECT_FALSE(screen.window.visible());
+}
+
+TEST_F(Screen, EditsGoIntoTheSlotCurrentAtTheStoreAndNoKeepsTheFile) {
+    const std::string file = dir.read("InOffice.ini");
+    edit({{"Edited", "e", {"5.5.5.5"}}});
+    ASSERT_FALSE(loadEnds(1));  // the user switched to In Office meanwhile
+    ASSERT_FALSE(permStoreEnds(ui::Answer::No));
+    EXPECT_EQ(row(1, 1), (Texts{"2) Edited", "5.5.5.5", kBlank, kBlank, kBlank, "e"}));
+    EXPECT_EQ(cell(0, 1, 0), "2) Gateway");
+    EXPECT_EQ(dir.read("InOffice.ini"), file);
+    EXPECT_EQ(w.Test[1].caption(), "2) Edited");
+}
+
+// Whatever the store accepts must come back the same from the file it writes; what the file
+// cannot hold (a line break, the empty-slot marker, a value read back as a header) is refused
+// before anything changes.
+TEST_F(Screen, EveryStoredBoxComesBackFromTheFileAndTheRestIsRefused) {
+    struct Case {
+        int line;  // 0: the Configured By box
+        int box;   // 0 name, 1 to 3 a value box, 4 the message
+        std::string text;
+        std::string refusedAs;  // start of the message, empty when stored
+    };
+    const std::vector<Case> cases{
+        {1, 2, "[x]", "Test line 1 (Gateway), value box 2: \"[x]\" would be read back as"},
+        {1, 3, "  [x y] ", "Test line 1 (Gateway), value box 3: \"[x y]\""},
+        {1, 1, " Blank! ", "Test line 1 (Gateway), value box 1: \"Blank!\" marks an empty"},
+        {1, 2, "a\rb", "Test line 1 (Gateway), value box 2: a line break"},
+        {1, 4, "msg\r\nbreak", "Test line 1 (Gateway), message: a line break"},
+        {1, 0, "Two\nlines", "Test line 1 (Two\nlines), name: a line break"},
+        {0, 0, "Desk\r\n[Evil]", "Configured By: a line break"},
+        {1, 2, "[x", ""},
+        {1, 2, "x]", ""},
+        {1, 2, "\t[x]", ""},
+        {1, 2, "Blank!x", ""},
+        {1, 0, "[x]", ""},
+        {1, 4, "[x]", ""},
+        {0, 0, "[Configured By]", ""},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.text);
+        prompt.messages.clear();
+        edit({{"Gateway", "gw", {"10.0.0.1", "10.0.0.2", "10.0.0.3"}}});
+        const TestTable before = session.Table;
+        const std::string file = dir.read("OutofOffice.ini");
+        ui::TextBox& box = k.line == 0  ? screen.ConfiguredBy
+                           : k.box == 0 ? screen.Test[k.line]
+                           : k.box == 4 ? screen.TestMessage[k.line]
+                                        : value(k.line, k.box);
+        box.setText(k.text);
+        ASSERT_FALSE(permStoreEnds(ui::Answer::Yes));
+        if (!k.refusedAs.empty()) {
+            ASSERT_EQ(prompt.messages.size(), 1U);
+            EXPECT_EQ(prompt.messages[0].text.rfind(k.refusedAs, 0), 0U) << prompt.messages[0].text;
+            EXPECT_TRUE(screen.window.visible());
+            EXPECT_EQ(dir.read("OutofOffice.ini"), file);
+            EXPECT_EQ(session.Table.at(0, 1, 0), before.at(0, 1, 0));
+            EXPECT_EQ(session.Table.at(0, 0, 4), before.at(0, 0, 4));
+            continue;
+        }
+        const TestTable stored = session.Table;
+        ASSERT_FALSE(loadEnds(0));
+        for (int r = 0; r <= MaxTestRow; ++r) {
+            for (int f = 0; f <= MaxItemField; ++f)
+                EXPECT_EQ(cell(0, r, f), stored.at(0, r, f)) << r << "," << f;
+        }
+        EXPECT_EQ(cell(0, 1, MessageField), stored.at(0, 1, MessageField));
+    }
 }
 
 }  // namespace
