@@ -7,6 +7,8 @@
 
 #include "netparams/NetSources.h"
 #include "netparams/Timezone.h"
+#include "netparams/linux/LinuxDhcpSource.h"
+#include "system/linux/WholeFile.h"
 
 namespace zelto::netparams::test {
 
@@ -19,11 +21,7 @@ class FakeParams : public ParamsSource {
 class FakeInterfaces : public InterfaceSource {
   public:
     InterfaceTable table;
-    int reads = 0;
-    InterfaceTable readInterfaces() override {
-        ++reads;
-        return table;
-    }
+    InterfaceTable readInterfaces() override { return table; }
 };
 
 class FakeDhcp : public DhcpSource {
@@ -74,6 +72,26 @@ inline InterfaceRow ethernetRow(int index, const std::string& name, const std::s
     if (!gateway.empty())
         row.gateways.push_back(gateway);
     return row;
+}
+
+/// DHCP configuration and lease records under the folder `d` only, so that the PC's real ones
+/// cannot leak in.
+inline DhcpPaths recordsUnder(const std::string& d) {
+    return {d + "leases",       {d + "dhcp"}, {d + "dhcpcd"}, d + "links", d + "interfaces",
+            d + "interfaces.d", d + "run",    d + "proc",     d + "nm"};
+}
+
+/// A file of fixtures/ as it is; a golden one keeps an expected output with LF for CR LF.
+inline std::string fixture(const std::string& name) {
+    const std::string file = __FILE__;
+    return system::readWholeFile(file.substr(0, file.rfind('/')) + "/fixtures/" + name, 1 << 20)
+        .bytes;
+}
+inline std::string golden(const std::string& name) {
+    std::string text;
+    for (const char c : fixture(name))
+        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return text;
 }
 
 }  // namespace zelto::netparams::test

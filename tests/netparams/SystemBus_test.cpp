@@ -12,11 +12,11 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QThread>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -61,58 +61,56 @@ class FakeServices : public QDBusVirtualObject {
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
-        const QVariantList args = m.arguments();
+        const QString name = m.arguments().value(0).toString();
         const QString path = m.path();
-        auto reply = [&](const QVariant& v) { bus.send(m.createReply(v)); };
-        auto wrapped = [&](const QVariant& v) { reply(QVariant::fromValue(QDBusVariant(v))); };
-        auto object = [](const QString& p) { return QVariant::fromValue(QDBusObjectPath(p)); };
-        const QString nm = "/org/freedesktop/NetworkManager/";
-        if (m.member() == "GetDeviceByIpIface") {
-            const QString name = args.value(0).toString();
-            if (name == "stuck0")
-                return true;
-            if (name != "eth0" && name != "wlan0") {
-                bus.send(m.createErrorReply("org.freedesktop.NetworkManager.UnknownDevice", "no"));
-                return true;
-            }
-            reply(object(nm + (name == "eth0" ? "Devices/2" : "Devices/3")));
-        } else if (m.member() == "Get" && args.value(1) == "ActiveConnection") {
-            const bool eth0 = path.endsWith("/2");
-            wrapped(object(nm + "ActiveConnection/" + (!eth0 ? "6" : reconnected ? "7" : "5")));
-        } else if (m.member() == "Get" && args.value(1) == "Connection") {
-            wrapped(object(nm + "Settings/" + (path.endsWith("/5") ? "1" : "2")));
-        } else if (m.member() == "GetSettings") {
+        const QString asked = m.member() == "Get" ? m.arguments().value(1).toString() : m.member();
+        auto object = [](const QString& p) {
+            return QVariant::fromValue(QDBusObjectPath("/org/freedesktop/NetworkManager/" + p));
+        };
+        auto text = [](const char* t) { return QVariant::fromValue(QDBusVariant(t)); };
+        QVariant answer;
+        if (asked == "GetSettings")
             ++settingsAsked;
-            const QString method = path.endsWith("/1") ? "auto" : "manual";
-            reply(QVariant::fromValue(SettingsMap{{"ipv4", QVariantMap{{"method", method}}}}));
-        } else if (m.member() == "Get" && args.value(1) == "Dhcp4Config") {
-            wrapped(object(nm + "DHCP4Config/7"));
-        } else if (m.member() == "Get" && args.value(1) == "Options") {
-            wrapped(QVariantMap{
-                {"dhcp_server_identifier", QVariant::fromValue(QDBusVariant("192.0.2.1"))},
-                {"dhcp_lease_time", QVariant::fromValue(QDBusVariant("3600"))},
-                {"expiry", QVariant::fromValue(QDBusVariant("1765000000"))}});
-        } else if (m.member() == "Get" && args.value(1) == "Configuration") {
-            wrapped(QVariant::fromValue(QList<QVariantMap>{
-                {{"nameservers", QStringList{"192.0.2.1", "2001:db8::1"}}, {"interface", "eth0"}},
-                {{"nameservers", QStringList{"198.51.100.53", "192.0.2.1"}}}}));
-        } else if (m.member() == "Get" && args.value(1) == "DNS") {
-            QList<ResolvedServer> servers = {{0, AF_INET, QByteArray("\xC0\x00\x02\x35", 4)},
-                                             {2, AF_INET6, QByteArray(16, '\1')},
-                                             {2, AF_INET, QByteArray("\xC6\x33\x64\x01", 4)},
-                                             {3, AF_INET, QByteArray("\xC0\x00\x02\x35", 4)}};
-            wrapped(QVariant::fromValue(servers));
-        } else {
-            return false;
+        if (asked == "GetDeviceByIpIface" && name == "stuck0")
+            return true;
+        if (asked == "GetDeviceByIpIface" && name != "eth0" && name != "wlan0") {
+            bus.send(m.createErrorReply("org.freedesktop.NetworkManager.UnknownDevice", "no"));
+            return true;
         }
+        if (asked == "GetDeviceByIpIface")
+            answer = object(name == "eth0" ? "Devices/2" : "Devices/3");
+        else if (asked == "ActiveConnection")
+            answer = object(!path.endsWith("/2") ? "ActiveConnection/6"
+                            : reconnected        ? "ActiveConnection/7"
+                                                 : "ActiveConnection/5");
+        else if (asked == "Connection")
+            answer = object(path.endsWith("/5") ? "Settings/1" : "Settings/2");
+        else if (asked == "GetSettings")
+            answer = QVariant::fromValue(SettingsMap{
+                {"ipv4", QVariantMap{{"method", path.endsWith("/1") ? "auto" : "manual"}}}});
+        else if (asked == "Dhcp4Config")
+            answer = object("DHCP4Config/7");
+        else if (asked == "Options")
+            answer = QVariantMap{{"dhcp_server_identifier", text("192.0.2.1")},
+                                 {"dhcp_lease_time", text("3600")},
+                                 {"expiry", text("1765000000")}};
+        else if (asked == "Configuration")
+            answer = QVariant::fromValue(QList<QVariantMap>{
+                {{"nameservers", QStringList{"192.0.2.1", "2001:db8::1"}}, {"interface", "eth0"}},
+                {{"nameservers", QStringList{"198.51.100.53", "192.0.2.1"}}}});
+        else if (asked == "DNS")
+            answer = QVariant::fromValue(
+                QList<ResolvedServer>{{0, AF_INET, QByteArray("\xC0\x00\x02\x35", 4)},
+                                      {2, AF_INET6, QByteArray(16, '\1')},
+                                      {2, AF_INET, QByteArray("\xC6\x33\x64\x01", 4)},
+                                      {3, AF_INET, QByteArray("\xC0\x00\x02\x35", 4)}});
+        else
+            return false;
+        const bool property = m.member() == "Get" && asked != "GetSettings";
+        bus.send(m.createReply(property ? QVariant::fromValue(QDBusVariant(answer)) : answer));
         return true;
     }
 };
-
-// Before the fake lease's expiry.
-std::int64_t beforeExpiry() {
-    return 1764990000;
-}
 
 TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     if (!lab::run({"dbus-daemon", "--version"}).ok())
@@ -129,9 +127,6 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(std::filesystem::exists(socket)) << "dbus-daemon did not start";
-
-    // Before anything asks the system bus: it is found from this variable.
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + socket).c_str(), 1);
     int argc = 1;
     char name[] = "test";
     char* argv[] = {name, nullptr};
@@ -142,42 +137,35 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     qDBusRegisterMetaType<QList<QVariantMap>>();
     using Link = SystemBus::NetworkManagerLink;
 
-    SystemBus absent(dir.path() + "no-such-socket");
-    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-    EXPECT_EQ(absent.networkManagerLink("eth0").state, Link::Unreachable);  // no socket
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");  // no socket: the bus is not asked
+    EXPECT_EQ(SystemBus(dir.path() + "none").networkManagerLink("eth0").state, Link::Unreachable);
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + socket).c_str(), 1);
-
     SystemBus bus(socket, 250);
     EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::NotManaged);  // nothing runs yet
     EXPECT_TRUE(bus.resolvedServers().empty());
-    EXPECT_TRUE(bus.networkManagerServers().empty());
 
     QThread serviceThread;
+    const auto stop = qScopeGuard([&serviceThread] {
+        serviceThread.quit();
+        serviceThread.wait();
+    });
     FakeServices services;
     services.moveToThread(&serviceThread);
     serviceThread.start();
-    struct Stop {
-        QThread& thread;
-        ~Stop() {
-            thread.quit();
-            thread.wait();
-        }
-    } stop{serviceThread};
     QDBusConnection serviceBus =
         QDBusConnection::connectToBus(QString::fromStdString("unix:path=" + socket), "services");
-    ASSERT_TRUE(serviceBus.isConnected());
     // Registered from the services' own thread, where their calls will be delivered.
     bool registered = false;
     QMetaObject::invokeMethod(
         &services,
         [&] {
             registered = serviceBus.registerVirtualObject("/org/freedesktop", &services,
-                                                          QDBusConnection::SubPath);
+                                                          QDBusConnection::SubPath) &&
+                         serviceBus.registerService("org.freedesktop.NetworkManager") &&
+                         serviceBus.registerService("org.freedesktop.resolve1");
         },
         Qt::BlockingQueuedConnection);
     ASSERT_TRUE(registered);
-    ASSERT_TRUE(serviceBus.registerService("org.freedesktop.NetworkManager"));
-    ASSERT_TRUE(serviceBus.registerService("org.freedesktop.resolve1"));
 
     const Link eth0 = bus.networkManagerLink("eth0");
     EXPECT_EQ(eth0.state, Link::Dhcp);
@@ -188,11 +176,9 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     EXPECT_EQ(bus.networkManagerServers(),
               (std::vector<std::string>{"192.0.2.1", "198.51.100.53"}));
     InterfaceRow link;
-    link.index = 2;
     link.name = "eth0";
-    EXPECT_EQ(LinuxDhcpSource(DhcpPaths{"/nonexistent", {}, {}}, &bus, beforeExpiry)
-                  .lease(link)
-                  ->obtained,
+    const auto beforeExpiry = [] { return std::int64_t{1764990000}; };
+    EXPECT_EQ(LinuxDhcpSource({"/nonexistent", {}, {}}, &bus, beforeExpiry).lease(link)->obtained,
               1765000000 - 3600);
 
     // The method is asked once per activation of a connection.
@@ -208,7 +194,6 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::Unreachable);
     EXPECT_TRUE(bus.resolvedServers().empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
-
     serviceBus.unregisterObject("/org/freedesktop", QDBusConnection::UnregisterTree);
     QDBusConnection::disconnectFromBus("services");
 }
