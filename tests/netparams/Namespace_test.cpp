@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "FakeSources.h"
+#include "lab/GatewayLab.h"
 #include "lab/Lab.h"
 #include "netparams/AdpaterStatus.h"
 #include "netparams/AnalyzeNetParams.h"
@@ -36,19 +37,12 @@ struct RealGather {
 
 // Everything below runs inside network namespaces this test makes: the packets it causes
 // (one ping to the peer, the kernel's own neighbour messages) never leave them.
-TEST(KernelSnapshot, ShowsExactlyTheNamespacesConfiguration) {
+TEST(KernelSnapshot, ShowsTheNamespacesAddressesRoutingAndLease) {
     lab::inFreshNetns([] {
-        lab::Peer peer;
-        lab::linkToPeer(peer, {"lab0", "lab1", "10.200.0.2/24", "10.200.0.1/24"});
-        for (const char* command :
-             {"address add 10.200.7.9/16 dev lab0", "link set lab0 mtu 1400",
-              "route add default via 10.200.0.1", "link add spare0 type veth peer name spare1",
-              "link set spare0 mtu 1280"})  // spare0 is left down
-            lab::ip(command);
-        lab::ip("link set spare1 netns " + std::to_string(peer.pid()));
+        lab::GatewayLab lab;  // lab0, a veth as a container's link would be, carries the route
+        lab::ip("address add 10.200.7.9/16 dev lab0");
+        lab::ip("link set lab0 mtu 1400");
         lab::sysctl("net.ipv4.ip_forward", "1");
-        lab::overlayFile("/etc/resolv.conf",
-                         "nameserver 10.200.0.53\nnameserver 10.200.0.54\nsearch lab.example\n");
         lab::must({"ping", "-c", "1", "-W", "3", "10.200.0.1"});
         zelto::test::TempDir records;
         std::filesystem::create_directory(records.path() + "leases");
@@ -57,42 +51,23 @@ TEST(KernelSnapshot, ShowsExactlyTheNamespacesConfiguration) {
         RealGather real(records.path());
         real.gatherer.GatherNetParams("Everything", false);
         const std::string& report = real.gatherer.snapshot().NetParamReport;
-
-        // lab0 is a veth, as a container's link would be, but carries the default route;
-        // spare0 does not and is no adapter (the interface listing still has it).
-        std::string mac = sysfs("lab0", "address");
-        for (char& c : mac)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        for (const std::string& part :
-             {std::string("\r\nDomain Name: .................lab.example\r\n"),
-              std::string(
-                  "\r\n   DNS Server#1: .....10.200.0.53\r\n   DNS Server#2: .....10.200.0.54"),
-              std::string("\r\n   IP Routing: ...........Enabled\r\n"),
-              "\r\n   Adapter Desc: .......lab0 (veth)\r\n   Physical Address: ..." + mac +
-                  "\r\n   Adapter Status: .....Enabled - Operational"
-                  "\r\n                        Adpater receiving data and sending data "
-                  "\r\n   DHCP: ...............Enabled "
-                  "\r\n   PC IP Address#1: ....10.200.0.2\r\n   Subnet Mask: ........255.255.255.0"
-                  "\r\n   PC IP Address#2: ....10.200.7.9\r\n   Subnet Mask: ........255.255.0.0"
-                  "\r\n   Default Gateway#1: ..10.200.0.1\r\n   DHCP Server: ........10.200.0.1"
-                  "\r\n   Prime WINS Server: .. \r\n   2ndary WINS Server: . "
-                  "\r\n   Lease Obtained: ....."})
+        for (const char* part :
+             {"\r\n   IP Routing: ...........Enabled\r\n",
+              "\r\n   Adapter Desc: .......lab0 (veth)\r\n",
+              "\r\n   Adapter Status: .....Enabled - Operational"
+              "\r\n                        Adpater receiving data and sending data "
+              "\r\n   DHCP: ...............Enabled "
+              "\r\n   PC IP Address#1: ....10.200.0.2\r\n   Subnet Mask: ........255.255.255.0"
+              "\r\n   PC IP Address#2: ....10.200.7.9\r\n   Subnet Mask: ........255.255.0.0"
+              "\r\n   Default Gateway#1: ..10.200.0.1\r\n   DHCP Server: ........10.200.0.1"
+              "\r\n   Prime WINS Server: .. \r\n   2ndary WINS Server: . "
+              "\r\n   Lease Obtained: ....."})
             EXPECT_NE(report.find(part), std::string::npos) << part << "\n" << report;
-        EXPECT_EQ(report.find("spare0"), std::string::npos);
-        EXPECT_EQ(real.gatherer.outcome().indicator,
-                  (AdapterIndicator{"lab0 (veth)-Enabled-Operational", true, false}));
-
-        const std::string listing =
-            interfaceListing(real.interfaces, QLocale::c()).value_or("unreadable");
-        for (const std::string& part :
-             {" Desc: ......lab0 (veth)\r\n Type: ......Ethernet\r\n MTU: .......1400\r\n"
-              " Speed: .... 10000Mbs\r\n Physical address: " +
-                  mac + "\r\n Status: ..........Enabled - Operational\r\n",
-              std::string(" Desc: ......spare0 (veth)\r\n Type: ......Ethernet\r\n"
-                          " MTU: .......1280\r\n Speed: .... 0Kbs\r\n"),
-              " Data received (octets): ....." + sysfs("lab0", "statistics/rx_bytes")})
-            EXPECT_NE(listing.find(part), std::string::npos) << part << "\n" << listing;
-        EXPECT_EQ(listing.find("lo"), std::string::npos);
+        const std::string listing = interfaceListing(real.interfaces, QLocale::c()).value_or("");
+        EXPECT_NE(listing.find(" Desc: ......lab0 (veth)\r\n Type: ......Ethernet\r\n"
+                               " MTU: .......1400\r\n Speed: .... 10000Mbs\r\n"),
+                  std::string::npos)
+            << listing;
     });
 }
 
