@@ -1,11 +1,9 @@
 #pragma once
 
 // Runs the built zelto-cli as a child process, with its standard output and standard error
-// kept apart (the lab's runner interleaves them), and loopback sockets for its probes.
+// kept apart (the lab's runner interleaves them).
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
@@ -73,45 +71,5 @@ inline CliResult runCli(const std::vector<std::string>& args, const CliRunOption
     ::waitpid(pid, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readBack(out), readBack(err)};
 }
-
-/// A TCP socket on 127.0.0.1 with a port of the kernel's choosing: listening, so connects
-/// succeed; or only bound, so connects are refused; or listening with a full queue, so a
-/// further connect hangs. Closed with the object.
-class LoopbackPort {
-  public:
-    enum class Kind { Listening, Refusing, Hanging };
-
-    explicit LoopbackPort(Kind kind) : fds_{::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)} {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof a;
-        if (::bind(fds_[0], reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-            ::getsockname(fds_[0], reinterpret_cast<sockaddr*>(&a), &length) != 0)
-            throw std::runtime_error("bind failed");
-        item_ = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
-        // A backlog of 0 holds one connection that nobody accepts; SYNs beyond it are dropped.
-        if (kind != Kind::Refusing && ::listen(fds_[0], kind == Kind::Hanging ? 0 : 16) != 0)
-            throw std::runtime_error("listen failed");
-        for (int i = 0; kind == Kind::Hanging && i < 2; ++i) {
-            fds_.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-            ::connect(fds_.back(), reinterpret_cast<sockaddr*>(&a), sizeof a);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kind == Kind::Hanging ? 100 : 0));
-    }
-    ~LoopbackPort() {
-        for (int fd : fds_)
-            ::close(fd);
-    }
-    LoopbackPort(const LoopbackPort&) = delete;
-    LoopbackPort& operator=(const LoopbackPort&) = delete;
-
-    /// "127.0.0.1:<port>", an item for a profile.
-    const std::string& item() const { return item_; }
-
-  private:
-    std::vector<int> fds_;
-    std::string item_;
-};
 
 }  // namespace zelto::test

@@ -68,7 +68,7 @@ TEST(CliReport, BriefLineNamesFailedProblemStoppedRowsInRowOrderOrCountsPasses) 
     EXPECT_EQ(briefFailure("no | way\n"), "ZELTO UNKNOWN - no / way ");
 }
 
-TEST(CliReport, JsonStringsAreValidJsonForAnyBytesAndLineEndsBecomeLf) {
+TEST(CliReport, JsonIsValidForAnyBytesAndLineEndsBecomeLf) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"say \"hi\" \\ there", R"("say \"hi\" \\ there")"},
         {std::string("\r\n\t\0\a\x7f", 6), R"("\r\n\t\u0000\u0007\u007f")"},
@@ -82,6 +82,14 @@ TEST(CliReport, JsonStringsAreValidJsonForAnyBytesAndLineEndsBecomeLf) {
             QJsonDocument::fromJson(QByteArray::fromStdString("[" + literal + "]"));
         EXPECT_TRUE(doc.isArray() && doc.array().at(0).isString()) << literal;
     }
+    RunReport report = reportOf({O::Passed, O::Failed}, 1.25);
+    report.rows[1].lines = {"Test 2) T2", "******** You can not T2"};
+    EXPECT_EQ(jsonReport(report),
+              R"({"profile":"","banner":"","address":"","tests":[{"number":1,"name":"1) T1",)"
+              R"("outcome":"passed","lines":[]},{"number":2,"name":"2) T2","outcome":"failed",)"
+              R"("lines":["Test 2) T2","******** You can not T2"]}],"summary":{"state":)"
+              R"("CRITICAL","exitCode":2,"status":"","text":"Last pass OK","passed":1,)"
+              R"("failed":1,"problem":0,"stopped":0,"notRun":0,"seconds":1.250}})");
     // Only CR LF pairs change; a lone CR is text.
     EXPECT_EQ(lfText("\r\n   TESTS\r\n\r\nx\ry\r"), "\n   TESTS\n\nx\ry\r");
     EXPECT_EQ(oneLine("Error\r\nfor\rthe\nfile"), "Error for the file");
