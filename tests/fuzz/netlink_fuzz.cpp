@@ -4,39 +4,32 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 
-#include "ScratchFolder.h"
+#include "Fuzz.h"
 #include "netparams/linux/Netlink.h"
 
-using namespace zelto;
-
+namespace zelto::fuzz {
 namespace {
 
 // A kernel that gives the same answer to every receive, three times, then closes.
-class KernelAnswer : public system::SystemCalls {
-  public:
-    explicit KernelAnswer(std::string_view answer) : answer_(answer) {}
+struct KernelAnswer : system::SystemCalls {
+    std::string_view answer;
+    int receives = 0;
 
+    explicit KernelAnswer(std::string_view a) : answer(a) {}
     int socket(int, int, int) override { return ::open("/dev/null", O_RDONLY | O_CLOEXEC); }
     ssize_t sendto(int, const void*, std::size_t size, int, const sockaddr*, socklen_t) override {
         return static_cast<ssize_t>(size);
     }
     ssize_t recvmsg(int, msghdr* message, int) override {
-        if (++receives_ > 3)
+        if (++receives > 3)
             return 0;
-        const iovec& part = message->msg_iov[0];
-        const std::size_t n = std::min(part.iov_len, answer_.size());
-        if (n > 0)
-            std::memcpy(part.iov_base, answer_.data(), n);
-        message->msg_flags = n < answer_.size() ? MSG_TRUNC : 0;
+        const std::size_t n = std::min(message->msg_iov[0].iov_len, answer.size());
+        std::copy_n(answer.data(), n, static_cast<char*>(message->msg_iov[0].iov_base));
+        message->msg_flags = n < answer.size() ? MSG_TRUNC : 0;
         return static_cast<ssize_t>(n);
     }
-
-  private:
-    std::string_view answer_;
-    int receives_ = 0;
 };
 
 // Each dump gets a socket of its own, so that its first request is sequence number 1 and one
@@ -52,10 +45,10 @@ void dumpWith(std::string_view answer,
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view answer = fuzz::asText(data, size);
+void one(std::string_view answer) {
     dumpWith(answer, &netparams::NetlinkSocket::dumpLinks);
     dumpWith(answer, &netparams::NetlinkSocket::dumpAddresses);
     dumpWith(answer, &netparams::NetlinkSocket::dumpDefaultGateways);
-    return 0;
 }
+
+}  // namespace zelto::fuzz

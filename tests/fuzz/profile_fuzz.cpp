@@ -1,17 +1,12 @@
 // The profile reader on any file content, "learn&save" items included.
-#include <cstdint>
-
-#include "ScratchFolder.h"
+#include "Fuzz.h"
 #include "profiles/ProfileContext.h"
 #include "shell/FrmMainControls.h"
 #include "support/Fakes.h"
 
-using namespace zelto;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const fuzz::ScratchFolder folder;
-    folder.write(profiles::kOutOfOfficeFile, fuzz::asText(data, size));
-
+void zelto::fuzz::one(std::string_view input) {
+    static const ScratchFolder folder;
+    folder.write(profiles::kOutOfOfficeFile, input);
     profiles::Session session;
     session.InstallDir = folder.path();
     shell::FrmMainControls w;
@@ -26,5 +21,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const ui::ProgramEnded&) {
         // A profile with a problem ends the program: a sound answer to bad bytes.
     }
-    return 0;
 }

@@ -1,18 +1,15 @@
 // The stored settings record: any text loads or gives the first-run message, and what is then
 // saved loads back to the same record.
-#include <cstdint>
-#include <cstdlib>
-
-#include "ScratchFolder.h"
+#include "Fuzz.h"
 #include "shell/Settings.h"
 
-using namespace zelto;
+namespace zelto::fuzz {
 
 namespace {
 
-std::string loadThenSave(const std::string& record, bool& firstRun) {
+std::string loadThenSave(std::string_view record, bool& firstRun) {
     shell::MemorySettingsStore store;
-    store.values["Zelto/Codes/Settings"] = record;
+    store.values["Zelto/Codes/Settings"] = std::string(record);
     shell::FrmMainControls w;
     ui::ScriptedPrompter prompt;
     shell::LoadSettings(w, store, prompt);
@@ -23,11 +20,10 @@ std::string loadThenSave(const std::string& record, bool& firstRun) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void one(std::string_view input) {
     bool firstRun = false;
-    const std::string saved = loadThenSave(std::string(fuzz::asText(data, size)), firstRun);
-    bool again = false;
-    if (loadThenSave(saved, again) != saved || again)
-        std::abort();
-    return 0;
+    const std::string saved = loadThenSave(input, firstRun);
+    require(loadThenSave(saved, firstRun) == saved && !firstRun);
 }
+
+}  // namespace zelto::fuzz

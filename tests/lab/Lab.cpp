@@ -1,198 +1,96 @@
 #include "lab/Lab.h"
 
-#include <fcntl.h>
-#include <linux/capability.h>
-#include <poll.h>
 #include <sched.h>
-#include <signal.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <mutex>
+#include <fstream>
 #include <optional>
-#include <vector>
 
-#include "lab/LinkUp.h"
-#include "lab/SysFiles.h"
+#include <gtest/gtest.h>
 
 namespace zelto::lab {
 
 namespace {
 
-std::string errnoText(const std::string& what, int err = errno) {
-    return what + ": " + std::strerror(err);
-}
-
-void writeAll(int fd, const void* data, std::size_t size) {
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
+std::string errnoText(const std::string& what) {
+    return what + ": " + std::strerror(errno);
 }
 
 // Names the mount namespace inFreshNetns made, for overlayFile to check that it is in it.
-constexpr const char* kPrivateMountsVariable = "ZELTO_LAB_PRIVATE_MOUNTS";
+constexpr const char* kPrivateMounts = "ZELTO_LAB_PRIVATE_MOUNTS";
 
 std::string mountNamespace() {
     char target[64] = {};
-    const ssize_t n = ::readlink("/proc/self/ns/mnt", target, sizeof target - 1);
-    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+    return ::readlink("/proc/self/ns/mnt", target, sizeof target - 1) > 0 ? target : "";
 }
 
-std::string probeAvailability() {
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-        return errnoText("pipe");
-    Process child = Process::start([&] {
-        ::close(pipeFds[0]);
-        std::string why;
-        if (::unshare(CLONE_NEWNET) != 0) {
-            why = errnoText("unshare(CLONE_NEWNET)") + " (the lab needs root)";
-        } else {
-            const CommandResult r =
-                run({"ip", "link", "add", "zlab0", "type", "veth", "peer", "name", "zlab1"});
-            if (!r.ok())
-                why = "cannot make a veth pair with the ip command: " + r.output;
-        }
-        writeAll(pipeFds[1], why.data(), why.size());
-        return 0;
-    });
-    ::close(pipeFds[1]);
-    std::string why;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            break;
-        why.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(pipeFds[0]);
-    if (child.wait() != 0 && why.empty())
-        why = "the probe for network namespaces crashed";
-    return why;
-}
-
-// Records the child writes to the parent: one write each, so records never interleave.
-struct RecordHeader {
-    char kind;  // 'F' failure, 'S' skip
-    std::int32_t line;
-    std::uint32_t fileSize;
-    std::uint32_t messageSize;
+// Memory the body's process shares with the test: its failures and skips, each a kind ('F' or
+// 'S') with the line number, the file and the message, every field ended by a NUL.
+struct Report {
+    static constexpr std::size_t kSize = 1 << 20;
+    std::atomic<std::size_t> used;
+    char bytes[kSize + 1];  // the last stays NUL, so a record cut short still ends
 };
-constexpr std::size_t kMaxRecord = PIPE_BUF;
 
 /// In the child: hands every failure and skip to the parent test instead of printing it.
 class ReportToParent : public ::testing::EmptyTestEventListener {
   public:
-    explicit ReportToParent(int fd) : fd_(fd) {}
+    explicit ReportToParent(Report& report) : report_(report) {}
 
-    void OnTestPartResult(const ::testing::TestPartResult& result) override {
-        if (result.type() == ::testing::TestPartResult::kSuccess)
+    void OnTestPartResult(const ::testing::TestPartResult& r) override {
+        if (r.type() == ::testing::TestPartResult::kSuccess)
             return;
-        const std::string file = result.file_name() != nullptr ? result.file_name() : "";
-        std::string message = result.message();
-        const std::size_t room = kMaxRecord - sizeof(RecordHeader) - file.size();
-        if (message.size() > room)
-            message.resize(room);
-        RecordHeader header{result.skipped() ? 'S' : 'F', result.line_number(),
-                            static_cast<std::uint32_t>(file.size()),
-                            static_cast<std::uint32_t>(message.size())};
-        std::string record(reinterpret_cast<const char*>(&header), sizeof header);
-        record += file + message;
-        std::lock_guard lock(mutex_);
-        writeAll(fd_, record.data(), record.size());
+        const std::string record = (r.skipped() ? "S" : "F") + std::to_string(r.line_number()) +
+                                   '\0' + (r.file_name() != nullptr ? r.file_name() : "") + '\0' +
+                                   r.message() + '\0';
+        // Reserved atomically: threads of the body, and processes it forks, may report at once.
+        const std::size_t at = report_.used.fetch_add(record.size());
+        if (at + record.size() <= Report::kSize)
+            std::memcpy(report_.bytes + at, record.data(), record.size());
     }
 
   private:
-    int fd_;
-    std::mutex mutex_;
+    Report& report_;
 };
 
-[[noreturn]] void runChild(const std::function<void()>& body, const NetnsOptions& options,
-                           int reportFd) {
+[[noreturn]] void runChild(const std::function<void()>& body, Report& report) {
     auto& listeners = ::testing::UnitTest::GetInstance()->listeners();
     // The parent prints what the child reports; the child printing it too would double it.
     delete listeners.Release(listeners.default_result_printer());
-    listeners.Append(std::make_unique<ReportToParent>(reportFd).release());
-
-    const int flags = CLONE_NEWNET | (options.privateMounts ? CLONE_NEWNS : 0);
-    if (::unshare(flags) != 0) {
-        ADD_FAILURE() << errnoText("unshare");
-    } else {
-        bool ready = true;
-        if (options.privateMounts) {
-            // Private, so that nothing mounted here shows outside; a sysfs of our own, so that
-            // /sys/class/net lists this namespace's links and not the machine's.
-            if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-                ADD_FAILURE() << errnoText("making mounts private");
-                ready = false;
-            } else {
-                ::setenv(kPrivateMountsVariable, mountNamespace().c_str(), 1);
-                if (::mount("sysfs", "/sys", "sysfs", 0, nullptr) != 0)
-                    std::fprintf(stderr, "lab: /sys not remounted (%s)\n", std::strerror(errno));
-            }
-        }
-        if (const int err = bringLinkUp("lo"); ready && err != 0) {
-            ADD_FAILURE() << errnoText("lo up", err);
-            ready = false;
-        }
-        if (ready) {
-            try {
-                body();
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "exception in the lab body: " << e.what();
-            } catch (...) {
-                ADD_FAILURE() << "unknown exception in the lab body";
-            }
-        }
+    listeners.Append(new ReportToParent(report));
+    try {
+        // Private mounts, so that nothing mounted here shows outside.
+        if (::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            throw LabError(errnoText("unshare"));
+        ::setenv(kPrivateMounts, mountNamespace().c_str(), 1);
+        // A sysfs of our own, so that /sys/class/net lists this namespace's links.
+        ::mount("sysfs", "/sys", "sysfs", 0, nullptr);
+        ip("link set lo up");
+        body();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "exception in the lab body: " << e.what();
     }
     std::fflush(nullptr);
     ::_exit(0);
 }
 
-struct ChildReport {
-    std::vector<std::pair<RecordHeader, std::pair<std::string, std::string>>> records;
-};
-
-/// Splits what the child wrote into records; returns the bytes used.
-std::size_t parseRecords(const std::string& bytes, ChildReport& report) {
-    std::size_t at = 0;
-    while (bytes.size() - at >= sizeof(RecordHeader)) {
-        RecordHeader h;
-        std::memcpy(&h, bytes.data() + at, sizeof h);
-        const std::size_t size = sizeof h + h.fileSize + h.messageSize;
-        if (bytes.size() - at < size)
-            break;
-        std::string file = bytes.substr(at + sizeof h, h.fileSize);
-        std::string message = bytes.substr(at + sizeof h + h.fileSize, h.messageSize);
-        report.records.push_back({h, {std::move(file), std::move(message)}});
-        at += size;
-    }
-    return at;
-}
-
 }  // namespace
 
 std::string unavailableReason() {
-    static const std::string reason = probeAvailability();
+    static const std::string reason = [] {
+        const CommandResult r = run({"unshare", "--net", "ip", "link", "add", "zlab0", "type",
+                                     "veth", "peer", "name", "zlab1"});
+        return r.ok() ? "" : "no network namespace with a veth pair (needs root): " + r.output;
+    }();
     return reason;
 }
 
@@ -209,139 +107,69 @@ void inFreshNetns(const std::function<void()>& body, const NetnsOptions& options
         }
         GTEST_SKIP() << "The network lab cannot run here: " << why;
     }
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) {
-        ADD_FAILURE() << errnoText("pipe");
-        return;
-    }
-    std::fflush(nullptr);
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(report[0]);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent)
-            ::_exit(126);
-        runChild(body, options, report[1]);
-    }
-    ::close(report[1]);
-    if (pid < 0) {
-        ::close(report[0]);
-        ADD_FAILURE() << errnoText("fork");
-        return;
-    }
-    ::fcntl(report[0], F_SETFL, O_NONBLOCK);
+    void* shared =
+        ::mmap(nullptr, sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(shared, MAP_FAILED) << errnoText("mmap");
+    Report& report = *new (shared) Report;
+    const int status =
+        Process::start([&]() -> int { runChild(body, report); }).waitAtMost(options.timeout);
 
-    // The child's end of the pipe may live on in processes it forked, so the end of the child
-    // itself (its pidfd, or waitpid) says when the report is complete, not the pipe's EOF.
-    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    const auto deadline = std::chrono::steady_clock::now() + options.timeout;
-    std::string bytes;
-    ChildReport report_;
-    bool exited = false;
-    bool timedOut = false;
-    int status = 0;
-    auto drain = [&] {
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;)
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        bytes.erase(0, parseRecords(bytes, report_));
-    };
-    while (!exited) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            timedOut = true;
-            ::kill(pid, SIGKILL);
-            break;
-        }
-        pollfd fds[2] = {{report[0], POLLIN, 0}, {pidfd, POLLIN, 0}};
-        const int wait = pidfd >= 0 ? static_cast<int>(left.count())
-                                    : static_cast<int>(std::min<long>(left.count(), 20));
-        ::poll(fds, pidfd >= 0 ? 2 : 1, wait);
-        drain();
-        const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        exited = r == pid;
-    }
-    if (!exited) {
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
-    drain();
-    if (pidfd >= 0)
-        ::close(pidfd);
-    ::close(report[0]);
-
+    std::vector<std::string> fields;
+    for (std::size_t at = 0; at < std::min(report.used.load(), Report::kSize);
+         at += fields.back().size() + 1)
+        fields.emplace_back(report.bytes + at);
+    ::munmap(shared, sizeof(Report));
     std::optional<std::string> skip;
-    for (const auto& [h, where] : report_.records) {
-        if (h.kind == 'S')
-            skip = where.second;
+    for (std::size_t i = 0; i + 2 < fields.size(); i += 3) {
+        const std::string& message = fields[i + 2];
+        if (fields[i][0] == 'S')
+            skip = message;
         else  // ADD_FAILURE_AT says "Failed" itself.
-            ADD_FAILURE_AT(where.first.c_str(), h.line)
-                << (where.second.rfind("Failed\n", 0) == 0 ? where.second.substr(7) : where.second);
+            ADD_FAILURE_AT(fields[i + 1].c_str(), std::atoi(fields[i].c_str() + 1))
+                << (message.starts_with("Failed\n") ? message.substr(7) : message);
     }
-    if (timedOut) {
+    if (status == -1)
         ADD_FAILURE() << "The lab body ran longer than " << options.timeout.count()
                       << " ms and was killed";
-    } else if (WIFSIGNALED(status)) {
-        ADD_FAILURE() << "The lab body was ended by signal " << WTERMSIG(status) << " ("
-                      << strsignal(WTERMSIG(status)) << ")";
-    } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
-        ADD_FAILURE() << "The lab body exited with code " << WEXITSTATUS(status);
-    }
+    else if (status > 128)
+        ADD_FAILURE() << "The lab body was ended by signal " << status - 128 << " ("
+                      << strsignal(status - 128) << ")";
+    else if (status != 0)
+        ADD_FAILURE() << "The lab body exited with code " << status;
     if (skip && !::testing::Test::HasFailure())
         GTEST_SKIP() << *skip;
 }
 
 void sysctl(const std::string& key, const std::string& value) {
-    if (!writeFile(sysctlPath(key), value + "\n"))
-        throw LabError(errnoText("sysctl " + key + "=" + value));
-}
-
-std::string readSysctl(const std::string& key) {
-    std::optional<std::string> text = readFile(sysctlPath(key));
-    if (!text)
-        throw LabError(errnoText("cannot read sysctl " + key));
-    while (!text->empty() && text->back() == '\n')
-        text->pop_back();
-    return *text;
+    std::string path = "/proc/sys/" + key;
+    std::replace(path.begin(), path.end(), '.', '/');
+    std::ofstream out(path);
+    // A sysctl takes its value in one write: the one the close makes.
+    out << value << '\n';
+    out.close();
+    if (!out)
+        throw LabError("sysctl " + key + "=" + value + " failed");
 }
 
 void overlayFile(const std::string& path, const std::string& content) {
     // Only in the mount namespace the lab made: a bind mount in the machine's would change the
     // file for everyone.
-    const char* mine = std::getenv(kPrivateMountsVariable);
+    const char* mine = std::getenv(kPrivateMounts);
     if (mine == nullptr || mine != mountNamespace())
-        throw LabError("overlayFile(" + path + ") needs inFreshNetns with private mounts");
+        throw LabError("overlayFile(" + path + ") needs inFreshNetns");
     char temp[] = "/tmp/zelto-lab-XXXXXX";
     const int fd = ::mkstemp(temp);
     if (fd < 0)
         throw LabError(errnoText("mkstemp"));
-    writeAll(fd, content.data(), content.size());
-    ::fchmod(fd, 0644);
     ::close(fd);
+    std::ofstream(temp) << content;
+    ::chmod(temp, 0644);
     const int mounted = ::mount(temp, path.c_str(), nullptr, MS_BIND, nullptr);
-    const int err = errno;
+    const std::string why = errnoText("bind mount over " + path);
     // The mount keeps the file alive; its name can go now so that nothing is left behind.
     ::unlink(temp);
     if (mounted != 0)
-        throw LabError(errnoText("bind mount over " + path, err));
-}
-
-void dropCapability(int capability) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2] = {};
-    if (::syscall(SYS_capget, &header, data) != 0)
-        throw LabError(errnoText("capget"));
-    const auto bit = 1u << (capability % 32);
-    auto& word = data[capability / 32];
-    word.effective &= ~bit;
-    word.permitted &= ~bit;
-    word.inheritable &= ~bit;
-    if (::syscall(SYS_capset, &header, data) != 0)
-        throw LabError(errnoText("capset"));
-    // Out of the bounding set too, so that no program this body starts gets it back.
-    ::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
+        throw LabError(why);
 }
 
 }  // namespace zelto::lab

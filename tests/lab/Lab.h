@@ -23,22 +23,124 @@
 // threads; make Peers and Processes on the body's own thread.
 //
 // The lab needs root (CAP_SYS_ADMIN and CAP_NET_ADMIN), unshare(CLONE_NEWNET), veth and the
-// ip command. Where they are missing, inFreshNetns and ZELTO_REQUIRE_LAB() skip the test, or
-// fail it when the environment variable CI is "true".
+// ip command. Where they are missing, inFreshNetns skips the test, or fails it when the
+// environment variable CI is "true".
+
+#include <sys/types.h>
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
+#include <stdexcept>
 #include <string>
-
-#include <gtest/gtest.h>
-
-#include "lab/Command.h"
-#include "lab/GatewayLab.h"
-#include "lab/LabError.h"
-#include "lab/Peer.h"
-#include "lab/Process.h"
+#include <vector>
 
 namespace zelto::lab {
+
+/// A lab step that failed: a command, a fork, a sysctl, a mount.
+struct LabError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+/// A forked copy of this process running one function; killed and reaped when the object goes.
+/// The child also dies with the thread that made it (PR_SET_PDEATHSIG), so make it on the
+/// thread that lives longest (the test's own).
+class Process {
+  public:
+    /// Forks; the child runs `fn` (inside the network namespace of `netnsOf` when not 0) and
+    /// exits with its result (125 when it throws). Throws LabError when the fork fails.
+    static Process start(const std::function<int()>& fn, pid_t netnsOf = 0);
+
+    Process() = default;
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    ~Process() { kill(); }
+
+    pid_t pid() const { return pid_; }
+    /// Waits for the child to end: its exit code, or 128 + the signal that ended it.
+    int wait();
+    /// As wait(), but kills the child after `limit` and then answers -1.
+    int waitAtMost(std::chrono::milliseconds limit);
+    /// Ends the child now (SIGKILL) and reaps it.
+    void kill();
+
+  private:
+    explicit Process(pid_t pid) : pid_(pid) {}
+    pid_t pid_ = -1;
+};
+
+/// How a command ended: its exit code (128 + signal when one ended it, -1 at the time-out) and
+/// what it wrote to standard output and standard error, interleaved.
+struct CommandResult {
+    int exitCode = -1;
+    std::string output;
+    bool ok() const { return exitCode == 0; }
+};
+
+struct RunOptions {
+    /// Run inside the network namespace of this process (a Peer's pid); 0 for the current one.
+    pid_t netnsOf = 0;
+    /// Killed when it runs longer than this.
+    std::chrono::milliseconds timeout{std::chrono::seconds(30)};
+};
+
+/// Runs `argv` (argv[0] looked up in PATH, standard input /dev/null) and waits for it.
+CommandResult run(const std::vector<std::string>& argv, const RunOptions& options = {});
+/// Runs `argv` and throws LabError with its output unless it exits 0.
+void must(const std::vector<std::string>& argv, const RunOptions& options = {});
+/// must({"ip", ...}) with `args` split at spaces, e.g. ip("route add default via 10.200.0.1").
+void ip(const std::string& args, const RunOptions& options = {});
+
+/// A second network namespace, held open by a forked process, that plays a gateway or another
+/// host. It starts with lo up and nothing else; give it links with linkToPeer. Destroying the
+/// Peer ends the process: its namespace and every link in it vanish.
+class Peer {
+  public:
+    /// Throws LabError when the namespace cannot be made.
+    Peer();
+
+    /// The holder's pid: what `ip link set ... netns <pid>` and nsenter -t <pid> -n take.
+    pid_t pid() const { return holder_.pid(); }
+    /// ip(args) inside the peer namespace, e.g. peer.ip("route add blackhole 10.201.0.0/16").
+    void ip(const std::string& args) const;
+    /// Sets a sysctl of the peer namespace, e.g. sysctl("net.ipv4.icmp_echo_ignore_all", "1").
+    void sysctl(const std::string& key, const std::string& value) const;
+    /// Starts `fn` in a forked child inside the peer namespace (a listener, a responder ...).
+    Process spawn(const std::function<int()>& fn) const { return Process::start(fn, pid()); }
+
+  private:
+    Process holder_;
+};
+
+/// One veth pair between the current namespace and a peer.
+struct VethOptions {
+    std::string localName = "lab0";
+    std::string peerName = "lab1";
+    /// Address and prefix of each end; an empty text leaves that end without one.
+    std::string localAddress = "10.200.0.2/24";
+    std::string peerAddress = "10.200.0.1/24";
+};
+
+/// Makes the veth pair, moves its far end into `peer`, gives both ends their addresses and
+/// brings them up. Throws LabError on failure.
+void linkToPeer(const Peer& peer, const VethOptions& options = {});
+
+/// The usual set-up: this namespace's lab0 is 10.200.0.2/24 and its default route goes via the
+/// peer's lab1, 10.200.0.1/24, which forwards. Nothing lies beyond the peer unless a test
+/// adds it (addresses on the peer's lo, routes, blackholes).
+class GatewayLab {
+  public:
+    static constexpr const char* kLocal = "10.200.0.2";
+    static constexpr const char* kGateway = "10.200.0.1";
+
+    /// `defaultRoute` false leaves this namespace with the on-link route only.
+    explicit GatewayLab(bool defaultRoute = true);
+
+    const Peer& peer() const { return peer_; }
+
+  private:
+    Peer peer_;
+};
 
 /// "" when network namespaces can be made here; otherwise why not. Probed once per process.
 std::string unavailableReason();
@@ -49,38 +151,24 @@ bool inCi();
 struct NetnsOptions {
     /// The body is killed, and the test fails, when it runs longer.
     std::chrono::milliseconds timeout{std::chrono::seconds(60)};
-    /// Also give the body a private mount namespace with its own /sys (so /sys/class/net shows
-    /// this namespace's links) and allow overlayFile.
-    bool privateMounts = true;
 };
 
-/// Runs `body` in a forked child inside a fresh network namespace whose only link is lo (up).
-/// Failures and skips inside `body` become this test's; an escaping exception, a crash, an
-/// exit or the time-out fail it. Skips (or, under CI, fails) when the lab cannot run here.
+/// Runs `body` in a forked child inside a fresh network namespace whose only link is lo (up),
+/// with a private mount namespace and a /sys of its own (so /sys/class/net shows this
+/// namespace's links). Failures and skips inside `body` become this test's; an escaping
+/// exception, a crash, an exit or the time-out fail it. Skips (or, under CI, fails) when the
+/// lab cannot run here.
 void inFreshNetns(const std::function<void()>& body, const NetnsOptions& options = {});
 
 /// Sets a sysctl of the current network namespace: sysctl("net.ipv4.ping_group_range", "0 0").
 void sysctl(const std::string& key, const std::string& value);
-/// Reads a sysctl of the current network namespace.
-std::string readSysctl(const std::string& key);
 
 /// Makes `path` read as `content` for this body only (a bind mount in its private mount
 /// namespace), e.g. /etc/resolv.conf or /etc/hosts. Refuses outside inFreshNetns.
 void overlayFile(const std::string& path, const std::string& content);
 
-/// Drops `capability` (e.g. CAP_NET_RAW) for good from the calling thread, as an unprivileged
-/// user would run; call it before the body makes threads.
-void dropCapability(int capability);
+/// How many entries a folder holds besides "." and "..", such as /proc/self/fd (open
+/// descriptors) or /proc/self/task (threads); 0 when it cannot be read.
+std::size_t countEntries(const char* folder);
 
 }  // namespace zelto::lab
-
-/// At the top of a test that uses the lab without inFreshNetns: skips it (fails it under CI)
-/// when namespaces cannot be made here.
-#define ZELTO_REQUIRE_LAB()                                                              \
-    do {                                                                                 \
-        if (const std::string why_ = ::zelto::lab::unavailableReason(); !why_.empty()) { \
-            if (::zelto::lab::inCi())                                                    \
-                FAIL() << "The network lab must run under CI but cannot: " << why_;      \
-            GTEST_SKIP() << "The network lab cannot run here: " << why_;                 \
-        }                                                                                \
-    } while (false)

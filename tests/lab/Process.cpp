@@ -1,64 +1,53 @@
-#include "lab/Process.h"
-
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <exception>
-#include <string>
+#include <filesystem>
+#include <sstream>
 #include <utility>
 
-#include "lab/LabError.h"
+#include "lab/Lab.h"
 
 namespace zelto::lab {
 
 Process Process::start(const std::function<int()>& fn, pid_t netnsOf) {
-    int ns = -1;
-    if (netnsOf != 0) {
-        const std::string path = "/proc/" + std::to_string(netnsOf) + "/ns/net";
-        ns = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (ns < 0)
-            throw LabError("cannot open " + path + ": " + std::strerror(errno));
-    }
+    const std::string ns = "/proc/" + std::to_string(netnsOf) + "/ns/net";
+    const int nsFd = netnsOf == 0 ? -1 : ::open(ns.c_str(), O_RDONLY | O_CLOEXEC);
+    if (netnsOf != 0 && nsFd < 0)
+        throw LabError("cannot open " + ns + ": " + std::strerror(errno));
     // Unwritten buffers would otherwise be written twice, once by each process.
     std::fflush(nullptr);
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
-    if (pid < 0) {
-        const int err = errno;
-        if (ns >= 0)
-            ::close(ns);
-        throw LabError(std::string("fork failed: ") + std::strerror(err));
-    }
     if (pid == 0) {
         // A child must not outlive a test that crashed or was killed by its time-out.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent)
-            ::_exit(126);
-        if (ns >= 0 && ::setns(ns, CLONE_NEWNET) != 0) {
-            std::perror("setns");
-            ::_exit(126);
-        }
-        int code = 125;
+        int code = 126;
         try {
-            code = fn();
+            if (::getppid() == parent && (nsFd < 0 || ::setns(nsFd, CLONE_NEWNET) == 0))
+                code = fn();
         } catch (const std::exception& e) {
             std::fprintf(stderr, "lab process: %s\n", e.what());
-        } catch (...) {
-            std::fprintf(stderr, "lab process: unknown exception\n");
+            code = 125;
         }
         std::fflush(nullptr);
         // _exit: the copy of the test program must not run its exit handlers a second time.
         ::_exit(code);
     }
-    if (ns >= 0)
-        ::close(ns);
+    const int err = errno;
+    if (nsFd >= 0)
+        ::close(nsFd);
+    if (pid < 0)
+        throw LabError(std::string("fork failed: ") + std::strerror(err));
     return Process(pid);
 }
 
@@ -72,29 +61,86 @@ Process& Process::operator=(Process&& other) noexcept {
     return *this;
 }
 
-Process::~Process() {
-    kill();
-}
-
 int Process::wait() {
-    if (pid_ <= 0)
-        return -1;
     int status = 0;
-    pid_t r;
-    do {
-        r = ::waitpid(pid_, &status, 0);
-    } while (r < 0 && errno == EINTR);
+    pid_t r = -1;
+    while (pid_ > 0 && (r = ::waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
+    }
     pid_ = -1;
-    if (r < 0)
+    if (r <= 0)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+int Process::waitAtMost(std::chrono::milliseconds limit) {
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+    if (pidfd < 0)
+        throw LabError(std::string("pidfd_open failed: ") + std::strerror(errno));
+    pollfd ended{pidfd, POLLIN, 0};
+    int n;
+    while ((n = ::poll(&ended, 1, static_cast<int>(limit.count()))) < 0 && errno == EINTR) {
+    }
+    ::close(pidfd);
+    if (n > 0)
+        return wait();
+    kill();
+    return -1;
+}
+
 void Process::kill() {
-    if (pid_ <= 0)
-        return;
-    ::kill(pid_, SIGKILL);
+    if (pid_ > 0)
+        ::kill(pid_, SIGKILL);
     wait();
+}
+
+CommandResult run(const std::vector<std::string>& argv, const RunOptions& options) {
+    // Everything the child needs is made before the fork: after it, only system calls.
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    // A file, not a pipe: what the command leaves running cannot hold the result back.
+    const int out = ::memfd_create("lab-output", MFD_CLOEXEC);
+    if (argv.empty() || out < 0)
+        throw LabError("run: no command or no memfd");
+    Process child = Process::start(
+        [&] {
+            ::dup2(::open("/dev/null", O_RDONLY | O_CLOEXEC), 0);
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+            ::execvp(args[0], args.data());
+            std::fprintf(stderr, "exec %s failed: %s\n", args[0], std::strerror(errno));
+            return 127;
+        },
+        options.netnsOf);
+    CommandResult result{child.waitAtMost(options.timeout), std::string(65536, '\0')};
+    const ssize_t n = ::pread(out, result.output.data(), result.output.size(), 0);
+    result.output.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    ::close(out);
+    if (result.exitCode == -1)
+        result.output += "\n(killed after " + std::to_string(options.timeout.count()) + " ms)";
+    return result;
+}
+
+void must(const std::vector<std::string>& argv, const RunOptions& options) {
+    const CommandResult r = run(argv, options);
+    if (!r.ok())
+        throw LabError("'" + argv[0] + "' exited with " + std::to_string(r.exitCode) + ": " +
+                       r.output);
+}
+
+void ip(const std::string& args, const RunOptions& options) {
+    std::vector<std::string> argv{"ip"};
+    std::istringstream in(args);
+    for (std::string word; in >> word;)
+        argv.push_back(word);
+    must(argv, options);
+}
+
+std::size_t countEntries(const char* folder) {
+    std::error_code error;
+    return static_cast<std::size_t>(std::distance(
+        std::filesystem::directory_iterator(folder, error), std::filesystem::directory_iterator()));
 }
 
 }  // namespace zelto::lab

@@ -1,19 +1,15 @@
-// TCP connect beyond loopback, each test inside network namespaces of its own (tests/lab).
+// TCP connects and name lookups against the real kernel, each body inside network namespaces
+// of its own (tests/lab): no packet and no query can leave the machine.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "lab/Lab.h"
-#include "lab/SysFiles.h"
-#include "probes/ProbeLines.h"
-#include "probes/StopLater.h"
+#include "probes/RecordingSocketCalls.h"
+#include "probes/StopLatency.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "system/linux/Fd.h"
 
@@ -25,109 +21,108 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* kBlackholed = "10.201.0.5";
 
-/// The lab with a peer that silently drops everything for 10.201.0.0/16: a connect there
-/// never hears back.
-struct BlackholeLab {
-    lab::GatewayLab lab;
-    BlackholeLab() { lab.peer().ip("route add blackhole 10.201.0.0/16"); }
+/// The lab with a peer that silently drops everything for 10.201.0.0/16: a connect or a name
+/// query there never hears back.
+struct BlackholeLab : lab::GatewayLab {
+    BlackholeLab() { peer().ip("route add blackhole 10.201.0.0/16"); }
 };
 
-LinuxNetworkServices::Options limitedTo(std::chrono::milliseconds limit) {
-    LinuxNetworkServices::Options o;
-    o.connectLimit = limit;
-    return o;
+/// The port of a TCP socket listening on a port of the kernel's choosing.
+int listeningPort(const system::Fd& fd) {
+    sockaddr_in a{};
+    socklen_t size = sizeof a;
+    EXPECT_EQ(::listen(fd.get(), 16), 0);
+    EXPECT_EQ(::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&a), &size), 0);
+    return ntohs(a.sin_port);
 }
 
-struct Timed {
-    ConnectResult result;
-    Clock::duration took;
-};
-
-Timed timedConnect(NetworkServices& net, const std::string& ip, int port,
-                   std::stop_token stop = {}) {
-    const auto start = Clock::now();
-    const ConnectResult r = net.connect(ip, port, std::move(stop));
-    return {r, Clock::now() - start};
-}
-
-/// Listens on `address`:`port` inside the peer until the returned process is destroyed.
-lab::Process listenInPeer(const lab::Peer& peer, const char* address, int port) {
-    int ready[2];
-    EXPECT_EQ(::pipe(ready), 0);
-    lab::Process p = peer.spawn([&] {
-        const system::Fd s(::socket(AF_INET, SOCK_STREAM, 0));
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<std::uint16_t>(port));
-        ::inet_pton(AF_INET, address, &a.sin_addr);
-        if (::bind(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-            ::listen(s.get(), 8) != 0)
-            return 1;
-        [[maybe_unused]] ssize_t n = ::write(ready[1], "+", 1);
-        for (;;)
-            ::pause();
-    });
-    ::close(ready[1]);
-    char c = 0;
-    EXPECT_EQ(::read(ready[0], &c, 1), 1) << "the listener did not start";
-    ::close(ready[0]);
-    return p;
-}
-
-TEST(ConnectLab, ListeningClosedAndUnroutedPorts) {
+// A probe closes its socket before it reports: whoever hears the outcome may count them.
+TEST(ConnectLab, ConnectsEndAtOnceOrAtTheLimitOrAtAStopAndLeaveNoDescriptorOrThread) {
     lab::inFreshNetns([] {
-        lab::GatewayLab lab(false);  // on-link only: 10.99.0.1 has no route
-        const lab::Process listener = listenInPeer(lab.peer(), lab::GatewayLab::kGateway, 7000);
-        LinuxNetworkServices net;
-        EXPECT_EQ(net.connect(lab::GatewayLab::kGateway, 7000, {}), ConnectResult::Connected);
-        for (const auto& [ip, port] :
-             {std::pair{lab::GatewayLab::kGateway, 7001}, std::pair{"10.99.0.1", 80}}) {
-            const Timed t = timedConnect(net, ip, port);
-            EXPECT_EQ(t.result, ConnectResult::Failed) << ip;
-            EXPECT_LT(t.took, 100ms) << ip;
+        const BlackholeLab lab;
+        lab::ip("route add unreachable 10.99.0.0/16");
+        const system::Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        const int open = listeningPort(listener);
+        test::RecordingSocketCalls calls;
+        LinuxNetworkServices net({.connectLimit = 300ms, .calls = &calls, .reportNoSocket = {}});
+        EXPECT_EQ(net.connect("127.0.0.1", open, {}), ConnectResult::Connected);
+        const std::size_t fds = lab::countEntries("/proc/self/fd");
+        const std::size_t threads = lab::countEntries("/proc/self/task");
+        const struct {
+            const char* ip;
+            int port;
+            std::chrono::milliseconds atLeast, atMost;
+        } failures[] = {{"127.0.0.1", 9, 0ms, 100ms},
+                        {lab::GatewayLab::kGateway, 9, 0ms, 100ms},
+                        {"10.99.0.1", 80, 0ms, 100ms},  // no route: refused by connect itself
+                        {kBlackholed, 80, 300ms, 400ms}};
+        for (int i = 0; i < 3; ++i) {
+            for (const auto& f : failures) {
+                const auto start = Clock::now();
+                EXPECT_EQ(net.connect(f.ip, f.port, {}), ConnectResult::Failed) << f.ip;
+                EXPECT_GE(Clock::now() - start, f.atLeast) << f.ip;
+                EXPECT_LE(Clock::now() - start, f.atMost) << f.ip;
+            }
+            EXPECT_LT(test::stopLatency([&](std::stop_token stop) {
+                          EXPECT_EQ(net.connect(kBlackholed, 80, stop), ConnectResult::Cancelled);
+                          EXPECT_EQ(net.ping(kBlackholed, stop).status, kPingCancelled);
+                      }),
+                      50ms);
+            EXPECT_EQ(net.ping(lab::GatewayLab::kGateway, {}).status, 0);
+            EXPECT_EQ(lab::countEntries("/proc/self/fd"), fds);
+            EXPECT_EQ(lab::countEntries("/proc/self/task"), threads);
         }
+        lab::overlayFile("/etc/nsswitch.conf", "hosts: files dns\n");
+        lab::overlayFile("/etc/resolv.conf", "nameserver 10.201.0.53\noptions timeout:5\n");
+        EXPECT_LT(test::stopLatency([&](std::stop_token stop) {
+                      EXPECT_EQ(net.getIPFromHostName("slow.zelto.test", stop), "");
+                  }),
+                  50ms);
+        calls.refusedType = SOCK_STREAM;
+        calls.refusedError = EMFILE;
+        EXPECT_EQ(net.connect("127.0.0.1", open, {}), ConnectResult::Failed);
     });
 }
 
-TEST(ConnectLab, ABlackholedConnectEndsAtTheLimitAndAStopWithin50ms) {
+// Only the hosts file and a name server on loopback, where nothing listens. Names are trimmed
+// and cut to 255 characters; " " asks for this PC's own address: the source of the default
+// route, else the first address of a link that is up, else loopback.
+TEST(LookupLab, NamesAreTrimmedAndCutUnknownOnesAreEmptyAndThisPcIsFound) {
     lab::inFreshNetns([] {
-        BlackholeLab lab;
-        LinuxNetworkServices limited(limitedTo(300ms));
-        const Timed t = timedConnect(limited, kBlackholed, 80);
-        EXPECT_EQ(t.result, ConnectResult::Failed);
-        EXPECT_GE(t.took, 300ms);
-        EXPECT_LT(t.took, 400ms);
-
+        std::string longName;
+        for (int i = 0; i < 25; ++i)
+            longName += "aaaaaaaaa.";
+        longName += "aaaaa";  // 255 characters, the most a name keeps
+        lab::overlayFile("/etc/nsswitch.conf", "hosts: files dns\n");
+        lab::overlayFile("/etc/resolv.conf",
+                         "nameserver 127.0.0.1\noptions timeout:1 attempts:1\n");
+        lab::overlayFile("/etc/hosts",
+                         "127.0.0.1 localhost\n10.200.0.9 labhost\n10.200.0.10 " + longName + "\n");
+        const std::pair<std::string, std::string> cases[] = {
+            {"zelto-no-such-host.invalid", ""},
+            {"   labhost ", "10.200.0.9"},
+            {"  " + longName + "bbbb  ", "10.200.0.10"},
+            {longName.substr(1) + "b", ""},
+            {"localhost", "127.0.0.1"},
+            {" 192.168.0.5 ", "192.168.0.5"},
+            {"", ""},
+            {"   ", ""}};
         LinuxNetworkServices net;
         std::stop_source stop;
-        test::StopLater stopper(stop, 100ms);
-        const ConnectResult r = net.connect(kBlackholed, 80, stop.get_token());
-        EXPECT_LT(stopper.latencyUntil(Clock::now()), 50ms);
-        EXPECT_EQ(r, ConnectResult::Cancelled);
-    });
-}
-
-TEST(ConnectLab, NoDescriptorOrThreadOutlivesAProbe) {
-    lab::inFreshNetns([] {
-        BlackholeLab lab;
-        LinuxNetworkServices net(limitedTo(100ms));
-        const std::size_t fds = zelto::lab::countEntries("/proc/self/fd");
-        const std::size_t threads = zelto::lab::countEntries("/proc/self/task");
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(net.connect(kBlackholed, 80, {}), ConnectResult::Failed);
-            std::stop_source stop;
-            std::jthread stopper([&] {
-                std::this_thread::sleep_for(20ms);
-                stop.request_stop();
-            });
-            EXPECT_EQ(net.connect(kBlackholed, 80, stop.get_token()), ConnectResult::Cancelled);
-            EXPECT_EQ(net.connect("10.99.0.1", 80, {}), ConnectResult::Failed);
-            EXPECT_EQ(net.connect(lab::GatewayLab::kGateway, 9, {}), ConnectResult::Failed);
-            net.ping(kBlackholed, stop.get_token());
-            net.ping(lab::GatewayLab::kGateway, {});
+        for (const auto& [name, address] : cases) {
+            EXPECT_EQ(net.getIPFromHostName(name, {}), address) << name;
+            EXPECT_EQ(net.getIPFromHostName(name, stop.get_token()), address) << name;
         }
-        EXPECT_EQ(zelto::lab::countEntries("/proc/self/fd"), fds);
-        EXPECT_EQ(zelto::lab::countEntries("/proc/self/task"), threads);
+
+        EXPECT_EQ(net.getIPFromHostName(" ", {}), "127.0.0.1");
+        // lab9 comes first but is down; lab0's first address wins.
+        lab::ip("link add lab9 type veth peer name lab9p");
+        lab::ip("addr add 10.199.0.9/24 dev lab9");
+        const lab::GatewayLab lab(false);
+        lab::ip("addr add 10.200.0.3/24 dev lab0");
+        EXPECT_EQ(net.getIPFromHostName(" ", {}), lab::GatewayLab::kLocal);
+        lab::ip("route add default via 10.200.0.1 src 10.200.0.3");
+        EXPECT_EQ(net.getIPFromHostName(" ", {}), "10.200.0.3");
     });
 }
 

@@ -18,25 +18,21 @@
 namespace zelto::probes::forge {
 
 inline in_addr_t addr(const char* dotted) {
-    in_addr a{};
-    ::inet_pton(AF_INET, dotted, &a);
-    return a.s_addr;
+    return ::inet_addr(dotted);
 }
 
-inline void put16(std::vector<std::uint8_t>& v, std::size_t at, std::uint16_t x) {
+inline void put16(std::vector<std::uint8_t>& v, std::size_t at, unsigned x) {
     v[at] = static_cast<std::uint8_t>(x >> 8);
     v[at + 1] = static_cast<std::uint8_t>(x & 0xFF);
 }
 
 /// An ICMP message with identifier and sequence (echo, echo reply), checksum filled in.
-inline std::vector<std::uint8_t> icmpMessage(std::uint8_t type, std::uint8_t code, std::uint16_t id,
-                                             std::uint16_t seq, std::string_view payload) {
-    std::vector<std::uint8_t> m(8 + payload.size(), 0);
-    m[0] = type;
-    m[1] = code;
+inline std::vector<std::uint8_t> icmpMessage(std::uint8_t type, unsigned id, unsigned seq,
+                                             std::string_view payload) {
+    std::vector<std::uint8_t> m{type, 0, 0, 0, 0, 0, 0, 0};
     put16(m, 4, id);
     put16(m, 6, seq);
-    std::copy(payload.begin(), payload.end(), m.begin() + 8);
+    m.insert(m.end(), payload.begin(), payload.end());
     put16(m, 2, icmp::checksum(m));
     return m;
 }
@@ -45,15 +41,14 @@ inline std::vector<std::uint8_t> icmpMessage(std::uint8_t type, std::uint8_t cod
 inline std::vector<std::uint8_t> ipPacket(in_addr_t src, in_addr_t dst,
                                           std::span<const std::uint8_t> icmp, int optionWords = 0) {
     const std::size_t header = 20 + 4 * static_cast<std::size_t>(optionWords);
-    std::vector<std::uint8_t> p(header, 0);
+    std::vector<std::uint8_t> p(header, 1);  // 1: IPOPT_NOP, for the options
+    std::fill_n(p.begin(), 20, 0);
     p[0] = static_cast<std::uint8_t>(0x40 | (header / 4));
-    put16(p, 2, static_cast<std::uint16_t>(header + icmp.size()));
+    put16(p, 2, static_cast<unsigned>(header + icmp.size()));
     p[8] = 64;
     p[9] = IPPROTO_ICMP;
     std::memcpy(&p[12], &src, 4);
     std::memcpy(&p[16], &dst, 4);
-    for (std::size_t i = 20; i < header; ++i)
-        p[i] = 1;  // IPOPT_NOP
     put16(p, 10, icmp::checksum(p));
     p.insert(p.end(), icmp.begin(), icmp.end());
     return p;
@@ -63,11 +58,8 @@ inline std::vector<std::uint8_t> ipPacket(in_addr_t src, in_addr_t dst,
 /// packet's IP header and the first 8 bytes after it.
 inline std::vector<std::uint8_t> icmpError(std::uint8_t type, std::uint8_t code,
                                            std::span<const std::uint8_t> quoted) {
-    std::vector<std::uint8_t> m(8, 0);
-    m[0] = type;
-    m[1] = code;
-    const std::size_t ipHeader = static_cast<std::size_t>(quoted[0] & 0x0Fu) * 4;
-    const std::size_t keep = std::min(quoted.size(), ipHeader + 8);
+    std::vector<std::uint8_t> m{type, code, 0, 0, 0, 0, 0, 0};
+    const std::size_t keep = std::min<std::size_t>(quoted.size(), (quoted[0] & 0x0Fu) * 4u + 8);
     m.insert(m.end(), quoted.begin(), quoted.begin() + static_cast<std::ptrdiff_t>(keep));
     put16(m, 2, icmp::checksum(m));
     return m;

@@ -1,0 +1,64 @@
+#pragma once
+
+// What every harness shares. A harness defines fuzz::one; Entry.cpp hands it each input libFuzzer
+// makes, and in builds without libFuzzer ReplayMain.cpp feeds it a corpus.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace zelto::fuzz {
+
+/// The harness: parses one input, and crashes where a property it checks does not hold.
+void one(std::string_view input);
+
+/// Crashes (a finding libFuzzer keeps) unless `holds`.
+inline void require(bool holds) {
+    if (!holds)
+        std::abort();
+}
+
+/// Splits off the input's first line (a parameter of the call) from the rest (the bytes).
+inline std::string_view firstLine(std::string_view& input) {
+    const std::size_t end = input.find('\n');
+    const std::string_view line = input.substr(0, end);
+    input = end == std::string_view::npos ? std::string_view{} : input.substr(end + 1);
+    return line;
+}
+
+/// A private folder for harnesses whose parser reads a file by name; removed at exit.
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        // Memory, where there is a tmpfs: rewriting a file on a busy disk costs milliseconds,
+        // a thousand times what the parse does.
+        const bool shm = std::filesystem::is_directory("/dev/shm");
+        std::string pattern =
+            (shm ? "/dev/shm" : std::filesystem::temp_directory_path()) / "zelto-fuzz-XXXXXX";
+        require(::mkdtemp(pattern.data()) != nullptr);
+        path_ = pattern + "/";
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    /// The folder, with a trailing '/'.
+    const std::string& path() const { return path_; }
+
+    void write(const std::string& name, std::string_view bytes) const {
+        std::ofstream out(path_ + name, std::ios::binary | std::ios::trunc);
+        require(!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).fail());
+    }
+
+  private:
+    std::string path_;
+};
+
+}  // namespace zelto::fuzz
