@@ -33,15 +33,7 @@ inline std::string_view firstLine(std::string_view& input) {
 /// A private folder for harnesses whose parser reads a file by name; removed at exit.
 class ScratchFolder {
   public:
-    ScratchFolder() {
-        // Memory, where there is a tmpfs: rewriting a file on a busy disk costs milliseconds,
-        // a thousand times what the parse does.
-        const bool shm = std::filesystem::is_directory("/dev/shm");
-        std::string pattern =
-            (shm ? "/dev/shm" : std::filesystem::temp_directory_path()) / "zelto-fuzz-XXXXXX";
-        require(::mkdtemp(pattern.data()) != nullptr);
-        path_ = pattern + "/";
-    }
+    ScratchFolder() { std::filesystem::create_directories(path_); }
     ~ScratchFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
@@ -58,7 +50,8 @@ class ScratchFolder {
     }
 
   private:
-    std::string path_;
+    // In memory: rewriting a file on a busy disk costs a thousand times what the parse does.
+    std::string path_ = "/dev/shm/zelto-fuzz-" + std::to_string(::getpid()) + "/";
 };
 
 }  // namespace zelto::fuzz

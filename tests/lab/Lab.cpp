@@ -33,7 +33,7 @@ std::string mountNamespace() {
 }
 
 // Memory the body's process shares with the test: its failures and skips, each a kind ('F' or
-// 'S') with the line number, the file and the message, every field ended by a NUL.
+// 'S') and its text, ended by a NUL.
 struct Report {
     static constexpr std::size_t kSize = 1 << 20;
     std::atomic<std::size_t> used;
@@ -48,9 +48,12 @@ class ReportToParent : public ::testing::EmptyTestEventListener {
     void OnTestPartResult(const ::testing::TestPartResult& r) override {
         if (r.type() == ::testing::TestPartResult::kSuccess)
             return;
-        const std::string record = (r.skipped() ? "S" : "F") + std::to_string(r.line_number()) +
-                                   '\0' + (r.file_name() != nullptr ? r.file_name() : "") + '\0' +
-                                   r.message() + '\0';
+        // "Failed" is the parent's to say.
+        const std::string_view message = r.message();
+        const std::string record =
+            (r.skipped() ? "S" : "F") + std::string(r.file_name() ? r.file_name() : "?") + ":" +
+            std::to_string(r.line_number()) + ": " +
+            std::string(message.substr(message.starts_with("Failed\n") ? 7 : 0)) + '\0';
         // Reserved atomically: threads of the body, and processes it forks, may report at once.
         const std::size_t at = report_.used.fetch_add(record.size());
         if (at + record.size() <= Report::kSize)
@@ -114,20 +117,16 @@ void inFreshNetns(const std::function<void()>& body, const NetnsOptions& options
     const int status =
         Process::start([&]() -> int { runChild(body, report); }).waitAtMost(options.timeout);
 
-    std::vector<std::string> fields;
-    for (std::size_t at = 0; at < std::min(report.used.load(), Report::kSize);
-         at += fields.back().size() + 1)
-        fields.emplace_back(report.bytes + at);
-    ::munmap(shared, sizeof(Report));
     std::optional<std::string> skip;
-    for (std::size_t i = 0; i + 2 < fields.size(); i += 3) {
-        const std::string& message = fields[i + 2];
-        if (fields[i][0] == 'S')
-            skip = message;
-        else  // ADD_FAILURE_AT says "Failed" itself.
-            ADD_FAILURE_AT(fields[i + 1].c_str(), std::atoi(fields[i].c_str() + 1))
-                << (message.starts_with("Failed\n") ? message.substr(7) : message);
+    for (std::size_t at = 0; at < std::min(report.used.load(), Report::kSize);) {
+        const std::string record(report.bytes + at);
+        at += record.size() + 1;
+        if (record.starts_with('S'))
+            skip = record.substr(1);
+        else
+            ADD_FAILURE() << record.substr(1);
     }
+    ::munmap(shared, sizeof(Report));
     if (status == -1)
         ADD_FAILURE() << "The lab body ran longer than " << options.timeout.count()
                       << " ms and was killed";

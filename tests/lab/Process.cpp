@@ -1,3 +1,5 @@
+// The lab's processes: forked children, commands, and the peers that hold namespaces.
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <utility>
 
@@ -113,9 +116,9 @@ CommandResult run(const std::vector<std::string>& argv, const RunOptions& option
             return 127;
         },
         options.netnsOf);
-    CommandResult result{child.waitAtMost(options.timeout), std::string(65536, '\0')};
-    const ssize_t n = ::pread(out, result.output.data(), result.output.size(), 0);
-    result.output.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    CommandResult result{child.waitAtMost(options.timeout), {}};
+    std::ifstream written("/proc/self/fd/" + std::to_string(out));
+    result.output.assign(std::istreambuf_iterator<char>(written), {});
     ::close(out);
     if (result.exitCode == -1)
         result.output += "\n(killed after " + std::to_string(options.timeout.count()) + " ms)";
@@ -135,6 +138,47 @@ void ip(const std::string& args, const RunOptions& options) {
     for (std::string word; in >> word;)
         argv.push_back(word);
     must(argv, options);
+}
+
+Peer::Peer()
+    : holder_(Process::start([] {
+          // The holder must not keep a test's pipes open for as long as it lives.
+          ::close_range(3, ~0U, 0);
+          // Stopped, it holds the namespace until it is killed.
+          return ::unshare(CLONE_NEWNET) == 0 ? ::raise(SIGSTOP) : 1;
+      })) {
+    int status = 0;
+    if (::waitpid(pid(), &status, WUNTRACED) != pid() || !WIFSTOPPED(status))
+        throw LabError("cannot make the peer's network namespace");
+    ip("link set lo up");
+}
+
+void Peer::ip(const std::string& args) const {
+    lab::ip(args, {pid()});
+}
+
+void Peer::sysctl(const std::string& key, const std::string& value) const {
+    // /proc/sys/net belongs to the namespace of whoever opens it: a child in the peer writes.
+    if (spawn([&] { return lab::sysctl(key, value), 0; }).wait() != 0)
+        throw LabError("peer sysctl " + key + "=" + value + " failed");
+}
+
+void linkToPeer(const Peer& peer, const VethOptions& options) {
+    ip("link add " + options.localName + " type veth peer name " + options.peerName + " netns " +
+       std::to_string(peer.pid()));
+    if (!options.localAddress.empty())
+        ip("addr add " + options.localAddress + " dev " + options.localName);
+    ip("link set " + options.localName + " up");
+    if (!options.peerAddress.empty())
+        peer.ip("addr add " + options.peerAddress + " dev " + options.peerName);
+    peer.ip("link set " + options.peerName + " up");
+}
+
+GatewayLab::GatewayLab(bool defaultRoute) {
+    linkToPeer(peer_);
+    peer_.sysctl("net.ipv4.ip_forward", "1");
+    if (defaultRoute)
+        ip(std::string("route add default via ") + kGateway);
 }
 
 std::size_t countEntries(const char* folder) {
