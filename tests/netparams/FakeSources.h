@@ -12,20 +12,17 @@
 
 namespace zelto::netparams::test {
 
-class FakeParams : public ParamsSource {
-  public:
+struct FakeParams : ParamsSource {
     NetworkParams params;
     NetworkParams readParams() override { return params; }
 };
 
-class FakeInterfaces : public InterfaceSource {
-  public:
+struct FakeInterfaces : InterfaceSource {
     InterfaceTable table;
     InterfaceTable readInterfaces() override { return table; }
 };
 
-class FakeDhcp : public DhcpSource {
-  public:
+struct FakeDhcp : DhcpSource {
     std::map<std::string, DhcpLease> leases;
     std::optional<DhcpLease> lease(const InterfaceRow& link) override {
         const auto found = leases.find(link.name);
@@ -33,24 +30,10 @@ class FakeDhcp : public DhcpSource {
     }
 };
 
-class FakeZone : public Timezone {
-  public:
+struct FakeZone : Timezone {
     float bias = 0.0f;
     float TimezoneBiasHours() const override { return bias; }
 };
-
-/// The loopback row every Linux table starts with.
-inline InterfaceRow loopbackRow() {
-    InterfaceRow row;
-    row.index = 1;
-    row.name = "lo";
-    row.description = "lo (Loopback)";
-    row.type = kTypeLoopback;
-    row.physAddress = std::string(6, '\0');
-    row.adminStatus = kAdminUp;
-    row.operStatus = kOperOperational;
-    return row;
-}
 
 /// An Ethernet adapter that is up, has traffic, one address and one gateway.
 inline InterfaceRow ethernetRow(int index, const std::string& name, const std::string& address,
@@ -71,6 +54,15 @@ inline InterfaceRow ethernetRow(int index, const std::string& name, const std::s
         row.addresses.push_back({address, "255.255.255.0"});
     if (!gateway.empty())
         row.gateways.push_back(gateway);
+    return row;
+}
+
+/// The loopback row every Linux table starts with.
+inline InterfaceRow loopbackRow() {
+    InterfaceRow row = ethernetRow(1, "lo", "", "");
+    row.description = "lo (Loopback)";
+    row.type = kTypeLoopback;
+    row.physAddress = std::string(6, '\0');
     return row;
 }
 

@@ -51,9 +51,9 @@ namespace {
 
 using SettingsMap = QMap<QString, QVariantMap>;
 
-// NetworkManager and systemd-resolved as far as the gather asks them: eth0 uses DHCP, wlan0 a
-// static address, until `reconnected` gives eth0 a new, static active connection. "stuck0"
-// never gets an answer, like a wedged service.
+// NetworkManager and systemd-resolved as far as the gather asks them: eth0 uses DHCP until
+// `reconnected` gives it a new, static active connection. "stuck0" never gets an answer, like a
+// wedged service.
 class FakeServices : public QDBusVirtualObject {
   public:
     std::atomic<bool> reconnected{false};
@@ -73,16 +73,14 @@ class FakeServices : public QDBusVirtualObject {
             ++settingsAsked;
         if (asked == "GetDeviceByIpIface" && name == "stuck0")
             return true;
-        if (asked == "GetDeviceByIpIface" && name != "eth0" && name != "wlan0") {
+        if (asked == "GetDeviceByIpIface" && name != "eth0") {
             bus.send(m.createErrorReply("org.freedesktop.NetworkManager.UnknownDevice", "no"));
             return true;
         }
         if (asked == "GetDeviceByIpIface")
-            answer = object(name == "eth0" ? "Devices/2" : "Devices/3");
+            answer = object("Devices/2");
         else if (asked == "ActiveConnection")
-            answer = object(!path.endsWith("/2") ? "ActiveConnection/6"
-                            : reconnected        ? "ActiveConnection/7"
-                                                 : "ActiveConnection/5");
+            answer = object(reconnected ? "ActiveConnection/7" : "ActiveConnection/5");
         else if (asked == "Connection")
             answer = object(path.endsWith("/5") ? "Settings/1" : "Settings/2");
         else if (asked == "GetSettings")
@@ -170,7 +168,6 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     const Link eth0 = bus.networkManagerLink("eth0");
     EXPECT_EQ(eth0.state, Link::Dhcp);
     EXPECT_EQ(eth0.options.at("dhcp_server_identifier"), "192.0.2.1");
-    EXPECT_EQ(bus.networkManagerLink("wlan0").state, Link::Static);
     EXPECT_EQ(bus.networkManagerLink("eth1").state, Link::NotManaged);
     EXPECT_EQ(bus.resolvedServers(), (std::vector<std::string>{"192.0.2.53", "198.51.100.1"}));
     EXPECT_EQ(bus.networkManagerServers(),
