@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "FakeSources.h"
-#include "lab/GatewayLab.h"
 #include "lab/Lab.h"
 #include "netparams/AdpaterStatus.h"
 #include "netparams/AnalyzeNetParams.h"

@@ -20,8 +20,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "lab/Command.h"
-#include "lab/Process.h"
+#include "lab/Lab.h"
 #include "netparams/linux/LinuxDhcpSource.h"
 #include "support/TempDir.h"
 
