@@ -1,6 +1,6 @@
 // The probes' own rules, without the network: the port splitter, a ping's verdict, the ICMP
 // packets and how a raw socket's answer is matched to its echo (a datagram socket's, in
-// PingLab_test), and what needs no socket at all.
+// ProbesLab_test).
 
 #include <netinet/ip_icmp.h>
 
@@ -8,9 +8,7 @@
 
 #include "probes/IcmpForge.h"
 #include "probes/ProbeLines.h"
-#include "probes/RecordingSocketCalls.h"
 #include "probes/SplitPort.h"
-#include "probes/linux/LinuxNetworkServices.h"
 
 namespace zelto::probes {
 namespace {
@@ -123,27 +121,6 @@ TEST(IcmpPacket, EchoedDataIsReadAsTextUpToTheFirstNul) {
         {std::string("\0Hello World", 12), std::nullopt}};
     for (const auto& [data, matches] : cases)
         EXPECT_EQ(icmp::dataMatches(data), matches) << data;
-}
-
-// inet_addr's reading tells an address from a host name: short forms count, "none" and 0 not.
-// Bad targets, and a stop given before a probe starts, open no socket.
-TEST(LinuxNetworkServices, BadTargetsAndAnEarlyStopNeedNoSocket) {
-    test::RecordingSocketCalls calls;
-    LinuxNetworkServices net({.calls = &calls, .reportNoSocket = {}});
-    for (const char* text : {"192.0.2.1", "127.0.0.1", "127.1", "10"})
-        EXPECT_TRUE(net.isDottedAddress(text)) << text;
-    for (const char* text :
-         {"0.0.0.0", "255.255.255.255", "gw.example", "", "192.0.2.1:0", "1.2.3.4.5"})
-        EXPECT_FALSE(net.isDottedAddress(text)) << text;
-    EXPECT_EQ(net.ping("not-an-address", {}).status, kPingBadDestination);
-    EXPECT_EQ(net.connect("127.0.0.1", 0, {}), ConnectResult::Failed);
-    EXPECT_EQ(net.connect("127.0.0.1", 65536, {}), ConnectResult::Failed);
-    EXPECT_EQ(net.connect("no address", 80, {}), ConnectResult::Failed);
-    std::stop_source stop;
-    stop.request_stop();
-    EXPECT_EQ(net.ping("127.0.0.1", stop.get_token()).status, kPingCancelled);
-    EXPECT_EQ(net.connect("127.0.0.1", 80, stop.get_token()), ConnectResult::Cancelled);
-    EXPECT_TRUE(calls.opened.empty());
 }
 
 }  // namespace

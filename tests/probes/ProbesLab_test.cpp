@@ -1,19 +1,23 @@
-// Ping against the real kernel, each body inside network namespaces of its own (tests/lab):
-// loopback, a peer that plays the gateway, and answers forged by a raw socket of the test. Each
-// runs once on an ICMP datagram socket and once on a raw one.
+// The probes against the real kernel: every body that sends a packet runs inside network
+// namespaces of its own (tests/lab), on loopback, beside a peer that plays the gateway, or with
+// answers forged by a raw socket of the test. Pings run once on an ICMP datagram socket and
+// once on a raw one.
 
+#include <arpa/inet.h>
 #include <netinet/ip_icmp.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <latch>
+#include <mutex>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "lab/Lab.h"
 #include "probes/IcmpForge.h"
 #include "probes/ProbeLines.h"
-#include "probes/RecordingSocketCalls.h"
-#include "probes/StopLatency.h"
 #include "probes/linux/LinuxNetworkServices.h"
 #include "system/linux/Fd.h"
 
@@ -23,6 +27,66 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Sockets = std::vector<std::pair<int, int>>;
+
+/// The system's calls, recording which sockets the probes open and refusing the one a test
+/// names (set before the probes start).
+struct RecordingSocketCalls : system::SystemCalls {
+    /// socket(AF_INET, refusedType, ...) fails with refusedError (type without SOCK_NONBLOCK).
+    int refusedType = -1;
+    int refusedError = 0;
+    std::mutex mutex;
+    /// (type, protocol) of every socket opened so far.
+    std::vector<std::pair<int, int>> opened;
+
+    int socket(int domain, int type, int protocol) override {
+        const int kind = type & ~(SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (kind == refusedType)
+            return errno = refusedError, -1;
+        const int fd = system::SystemCalls::socket(domain, type, protocol);
+        std::lock_guard lock(mutex);
+        if (fd >= 0)
+            opened.emplace_back(kind, protocol);
+        return fd;
+    }
+};
+
+/// Runs `probe` while a thread of its own requests a stop 100 ms in: the time from the request
+/// to the probe's return (measured from the request, so a late stopper is not the probe's fault;
+/// the longest time there is when the probe came back before it).
+Clock::duration stopLatency(const std::function<void(std::stop_token)>& probe) {
+    std::stop_source stop;
+    Clock::time_point requested;
+    std::jthread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        requested = Clock::now();
+        stop.request_stop();
+    });
+    probe(stop.get_token());
+    const Clock::time_point returned = Clock::now();
+    stopper.join();
+    return returned >= requested ? returned - requested : Clock::duration::max();
+}
+
+// inet_addr's reading tells an address from a host name: short forms count, "none" and 0 not.
+// Bad targets, and a stop given before a probe starts, open no socket.
+TEST(LinuxNetworkServices, BadTargetsAndAnEarlyStopNeedNoSocket) {
+    RecordingSocketCalls calls;
+    LinuxNetworkServices net({.calls = &calls, .reportNoSocket = {}});
+    for (const char* text : {"192.0.2.1", "127.0.0.1", "127.1", "10"})
+        EXPECT_TRUE(net.isDottedAddress(text)) << text;
+    for (const char* text :
+         {"0.0.0.0", "255.255.255.255", "gw.example", "", "192.0.2.1:0", "1.2.3.4.5"})
+        EXPECT_FALSE(net.isDottedAddress(text)) << text;
+    EXPECT_EQ(net.ping("not-an-address", {}).status, kPingBadDestination);
+    EXPECT_EQ(net.connect("127.0.0.1", 0, {}), ConnectResult::Failed);
+    EXPECT_EQ(net.connect("127.0.0.1", 65536, {}), ConnectResult::Failed);
+    EXPECT_EQ(net.connect("no address", 80, {}), ConnectResult::Failed);
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(net.ping("127.0.0.1", stop.get_token()).status, kPingCancelled);
+    EXPECT_EQ(net.connect("127.0.0.1", 80, stop.get_token()), ConnectResult::Cancelled);
+    EXPECT_TRUE(calls.opened.empty());
+}
 
 /// Runs `body` in a fresh namespace twice: ICMP datagram sockets open for root, then not.
 void onEitherPath(const std::function<void(bool datagram)>& body) {
@@ -35,7 +99,8 @@ void onEitherPath(const std::function<void(bool datagram)>& body) {
     }
 }
 
-TEST(PingLab, OnLoopbackAnswersInTheSameMillisecondAndFallsBackToARawSocket) {
+// Without either socket the ping is 11050, and says why once.
+TEST(PingLab, OnLoopbackAnswersInTheSameMillisecondFallsBackToARawSocketOrSaysWhyNot) {
     lab::inFreshNetns([] {
         lab::sysctl("net.ipv4.ping_group_range", "0 2147483647");
         LinuxNetworkServices plain;
@@ -49,7 +114,7 @@ TEST(PingLab, OnLoopbackAnswersInTheSameMillisecondAndFallsBackToARawSocket) {
         // A refused datagram socket falls back to a raw one without a word; an unexpected error
         // does not try again.
         for (const int refused : {EACCES, EPERM, EPROTONOSUPPORT, EAFNOSUPPORT, EMFILE}) {
-            test::RecordingSocketCalls calls;
+            RecordingSocketCalls calls;
             calls.refusedType = SOCK_DGRAM;
             calls.refusedError = refused;
             std::vector<std::string> reports;
@@ -60,13 +125,9 @@ TEST(PingLab, OnLoopbackAnswersInTheSameMillisecondAndFallsBackToARawSocket) {
             EXPECT_EQ(calls.opened, (fallsBack ? Sockets{{SOCK_RAW, IPPROTO_ICMP}} : Sockets{}));
             EXPECT_TRUE(reports.empty());
         }
-    });
-}
-
-TEST(PingLab, WithoutEitherSocketThePingIs11050AndSaysWhyOnce) {
-    lab::inFreshNetns([] {
+        // Neither socket, as an unprivileged user (nobody) without the datagram sockets.
         lab::sysctl("net.ipv4.ping_group_range", "1 0");
-        ASSERT_EQ(::setuid(65534), 0);  // nobody, as an unprivileged user runs it
+        ASSERT_EQ(::setuid(65534), 0);
         std::vector<std::string> reports;
         LinuxNetworkServices net({.reportNoSocket = [&](auto s) { reports.push_back(s); }});
         EXPECT_EQ(net.ping("127.0.0.1", {}).status, kPingNoSocket);
@@ -96,7 +157,7 @@ TEST(PingLab, EndsAsTheNetworkSaysAndAStopEndsTheWaitWithin50ms) {
             const lab::GatewayLab lab;
             lab::ip("route add throw 10.99.0.0/16");
             lab.peer().ip("route add unreachable 10.202.0.0/16");
-            test::RecordingSocketCalls calls;
+            RecordingSocketCalls calls;
             LinuxNetworkServices net({.calls = &calls, .reportNoSocket = {}});
             const auto start = Clock::now();
             const PingResult r = net.ping(c.address, {});
@@ -107,7 +168,7 @@ TEST(PingLab, EndsAsTheNetworkSaysAndAStopEndsTheWaitWithin50ms) {
             EXPECT_LE(took, c.atMost);
             EXPECT_EQ(calls.opened, (Sockets{{datagram ? SOCK_DGRAM : SOCK_RAW, IPPROTO_ICMP}}));
             if (c.status == kPingTimedOut) {
-                EXPECT_LT(test::stopLatency([&](std::stop_token stop) {
+                EXPECT_LT(stopLatency([&](std::stop_token stop) {
                               EXPECT_EQ(net.ping(c.address, stop).status, kPingCancelled);
                           }),
                           50ms);
@@ -220,6 +281,106 @@ TEST(PingLab, OnlyGenuineAnswersEndThePing) {
             EXPECT_EQ(took >= 700ms, !f.quick);
         });
     }
+}
+
+// The peer silently drops everything for 10.201.0.0/16: a connect or a name query there never
+// hears back.
+constexpr const char* kBlackholed = "10.201.0.5";
+
+/// The port of a TCP socket listening on a port of the kernel's choosing.
+int listeningPort(const system::Fd& fd) {
+    sockaddr_in a{};
+    socklen_t size = sizeof a;
+    EXPECT_EQ(::listen(fd.get(), 16), 0);
+    EXPECT_EQ(::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&a), &size), 0);
+    return ntohs(a.sin_port);
+}
+
+// A probe closes its socket before it reports: whoever hears the outcome may count them.
+TEST(ConnectLab, ConnectsEndAtOnceOrAtTheLimitOrAtAStopAndLeaveNoDescriptorOrThread) {
+    lab::inFreshNetns([] {
+        const lab::GatewayLab lab;
+        lab.peer().ip("route add blackhole 10.201.0.0/16");
+        lab::ip("route add unreachable 10.99.0.0/16");
+        const system::Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        const int open = listeningPort(listener);
+        RecordingSocketCalls calls;
+        LinuxNetworkServices net({.connectLimit = 300ms, .calls = &calls, .reportNoSocket = {}});
+        EXPECT_EQ(net.connect("127.0.0.1", open, {}), ConnectResult::Connected);
+        const std::size_t fds = lab::countEntries("/proc/self/fd");
+        const std::size_t threads = lab::countEntries("/proc/self/task");
+        const struct {
+            const char* ip;
+            int port;
+            std::chrono::milliseconds atLeast, atMost;
+        } failures[] = {{"127.0.0.1", 9, 0ms, 100ms},
+                        {lab::GatewayLab::kGateway, 9, 0ms, 100ms},
+                        {"10.99.0.1", 80, 0ms, 100ms},  // no route: refused by connect itself
+                        {kBlackholed, 80, 300ms, 400ms}};
+        for (int i = 0; i < 3; ++i) {
+            for (const auto& f : failures) {
+                const auto start = Clock::now();
+                EXPECT_EQ(net.connect(f.ip, f.port, {}), ConnectResult::Failed) << f.ip;
+                EXPECT_GE(Clock::now() - start, f.atLeast) << f.ip;
+                EXPECT_LE(Clock::now() - start, f.atMost) << f.ip;
+            }
+            EXPECT_LT(stopLatency([&](std::stop_token stop) {
+                          EXPECT_EQ(net.connect(kBlackholed, 80, stop), ConnectResult::Cancelled);
+                          EXPECT_EQ(net.ping(kBlackholed, stop).status, kPingCancelled);
+                      }),
+                      50ms);
+            EXPECT_EQ(net.ping(lab::GatewayLab::kGateway, {}).status, 0);
+            EXPECT_EQ(lab::countEntries("/proc/self/fd"), fds);
+            EXPECT_EQ(lab::countEntries("/proc/self/task"), threads);
+        }
+        lab::overlayFile("/etc/nsswitch.conf", "hosts: files dns\n");
+        lab::overlayFile("/etc/resolv.conf", "nameserver 10.201.0.53\noptions timeout:5\n");
+        EXPECT_LT(stopLatency([&](std::stop_token stop) {
+                      EXPECT_EQ(net.getIPFromHostName("slow.zelto.test", stop), "");
+                  }),
+                  50ms);
+        calls.refusedType = SOCK_STREAM;
+        calls.refusedError = EMFILE;
+        EXPECT_EQ(net.connect("127.0.0.1", open, {}), ConnectResult::Failed);
+    });
+}
+
+// Only the hosts file and a name server on loopback, where nothing listens. Names are trimmed
+// and cut to 255 characters; " " asks for this PC's own address: the source of the default
+// route, else the first address of a link that is up, else loopback.
+TEST(LookupLab, NamesAreTrimmedAndCutUnknownOnesAreEmptyAndThisPcIsFound) {
+    lab::inFreshNetns([] {
+        const std::string label(63, 'a');
+        const std::string longName = label + "." + label + "." + label + "." + label;  // 255
+        lab::overlayFile("/etc/nsswitch.conf", "hosts: files dns\n");
+        lab::overlayFile("/etc/resolv.conf",
+                         "nameserver 127.0.0.1\noptions timeout:1 attempts:1\n");
+        lab::overlayFile("/etc/hosts", "10.200.0.9 labhost\n10.200.0.10 " + longName + "\n");
+        const std::pair<std::string, std::string> cases[] = {
+            {"zelto-no-such-host.invalid", ""},
+            {"   labhost ", "10.200.0.9"},
+            {"  " + longName + "bbbb  ", "10.200.0.10"},
+            {"b" + longName.substr(1), ""},
+            {" 192.168.0.5 ", "192.168.0.5"},
+            {"", ""},
+            {"   ", ""}};
+        LinuxNetworkServices net;
+        std::stop_source stop;
+        for (const auto& [name, address] : cases) {
+            EXPECT_EQ(net.getIPFromHostName(name, {}), address) << name;
+            EXPECT_EQ(net.getIPFromHostName(name, stop.get_token()), address) << name;
+        }
+
+        EXPECT_EQ(net.getIPFromHostName(" ", {}), "127.0.0.1");
+        // lab9 comes first but is down; lab0's first address wins.
+        lab::ip("link add lab9 type veth peer name lab9p");
+        lab::ip("addr add 10.199.0.9/24 dev lab9");
+        const lab::GatewayLab lab(false);
+        lab::ip("addr add 10.200.0.3/24 dev lab0");
+        EXPECT_EQ(net.getIPFromHostName(" ", {}), lab::GatewayLab::kLocal);
+        lab::ip("route add default via 10.200.0.1 src 10.200.0.3");
+        EXPECT_EQ(net.getIPFromHostName(" ", {}), "10.200.0.3");
+    });
 }
 
 }  // namespace
