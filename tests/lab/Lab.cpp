@@ -86,8 +86,7 @@ class ReportToParent : public ::testing::EmptyTestEventListener {
     ::_exit(0);
 }
 
-}  // namespace
-
+/// "" when network namespaces can be made here; otherwise why not. Probed once per process.
 std::string unavailableReason() {
     static const std::string reason = [] {
         const CommandResult r = run({"unshare", "--net", "ip", "link", "add", "zlab0", "type",
@@ -101,6 +100,8 @@ bool inCi() {
     const char* ci = std::getenv("CI");
     return ci != nullptr && std::string(ci) == "true";
 }
+
+}  // namespace
 
 void inFreshNetns(const std::function<void()>& body, const NetnsOptions& options) {
     if (const std::string why = unavailableReason(); !why.empty()) {

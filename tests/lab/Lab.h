@@ -51,7 +51,6 @@ class Process {
     /// exits with its result (125 when it throws). Throws LabError when the fork fails.
     static Process start(const std::function<int()>& fn, pid_t netnsOf = 0);
 
-    Process() = default;
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
     ~Process() { kill(); }
@@ -91,9 +90,9 @@ void must(const std::vector<std::string>& argv, const RunOptions& options = {});
 /// must({"ip", ...}) with `args` split at spaces, e.g. ip("route add default via 10.200.0.1").
 void ip(const std::string& args, const RunOptions& options = {});
 
-/// A second network namespace, held open by a forked process, that plays a gateway or another
-/// host. It starts with lo up and nothing else; give it links with linkToPeer. Destroying the
-/// Peer ends the process: its namespace and every link in it vanish.
+/// A second network namespace, held open by a stopped child process, that plays a gateway or
+/// another host. It starts with lo up and nothing else. Destroying the Peer ends the process:
+/// its namespace and every link in it vanish.
 class Peer {
   public:
     /// Throws LabError when the namespace cannot be made.
@@ -112,19 +111,6 @@ class Peer {
     Process holder_;
 };
 
-/// One veth pair between the current namespace and a peer.
-struct VethOptions {
-    std::string localName = "lab0";
-    std::string peerName = "lab1";
-    /// Address and prefix of each end; an empty text leaves that end without one.
-    std::string localAddress = "10.200.0.2/24";
-    std::string peerAddress = "10.200.0.1/24";
-};
-
-/// Makes the veth pair, moves its far end into `peer`, gives both ends their addresses and
-/// brings them up. Throws LabError on failure.
-void linkToPeer(const Peer& peer, const VethOptions& options = {});
-
 /// The usual set-up: this namespace's lab0 is 10.200.0.2/24 and its default route goes via the
 /// peer's lab1, 10.200.0.1/24, which forwards. Nothing lies beyond the peer unless a test
 /// adds it (addresses on the peer's lo, routes, blackholes).
@@ -141,12 +127,6 @@ class GatewayLab {
   private:
     Peer peer_;
 };
-
-/// "" when network namespaces can be made here; otherwise why not. Probed once per process.
-std::string unavailableReason();
-
-/// True when the environment variable CI is "true".
-bool inCi();
 
 struct NetnsOptions {
     /// The body is killed, and the test fails, when it runs longer.

@@ -163,19 +163,12 @@ void Peer::sysctl(const std::string& key, const std::string& value) const {
         throw LabError("peer sysctl " + key + "=" + value + " failed");
 }
 
-void linkToPeer(const Peer& peer, const VethOptions& options) {
-    ip("link add " + options.localName + " type veth peer name " + options.peerName + " netns " +
-       std::to_string(peer.pid()));
-    if (!options.localAddress.empty())
-        ip("addr add " + options.localAddress + " dev " + options.localName);
-    ip("link set " + options.localName + " up");
-    if (!options.peerAddress.empty())
-        peer.ip("addr add " + options.peerAddress + " dev " + options.peerName);
-    peer.ip("link set " + options.peerName + " up");
-}
-
 GatewayLab::GatewayLab(bool defaultRoute) {
-    linkToPeer(peer_);
+    ip("link add lab0 type veth peer name lab1 netns " + std::to_string(peer_.pid()));
+    ip("addr add 10.200.0.2/24 dev lab0");
+    ip("link set lab0 up");
+    peer_.ip("addr add 10.200.0.1/24 dev lab1");
+    peer_.ip("link set lab1 up");
     peer_.sysctl("net.ipv4.ip_forward", "1");
     if (defaultRoute)
         ip(std::string("route add default via ") + kGateway);

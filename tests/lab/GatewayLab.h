@@ -1,0 +1,4 @@
+#pragma once
+
+// The lab's one header holds this part too.
+#include "lab/Lab.h"
