@@ -83,12 +83,6 @@ struct Installer : ::testing::Test {
     std::unique_ptr<Progress> model;
 };
 
-TEST_F(Installer, DecliningTheAgreementEndsWithNothingWritten) {
-    EXPECT_EQ(click(&Progress::DeclineAgreement), 0);
-    EXPECT_EQ(texts(), Texts{kDeclinedText});
-    EXPECT_TRUE(namesIn(home).empty());
-}
-
 TEST_F(Installer, AFreshInstallUnpacksEveryFileLastFirstAndPutsTheLauncherAndScriptOnTheDesktop) {
     EXPECT_EQ(click(&Progress::AcceptAgreement), -1);
     EXPECT_TRUE(prompt.messages.empty()) << "a fresh PC asks nothing";

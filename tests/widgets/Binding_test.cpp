@@ -1,5 +1,6 @@
 #include "widgets/Binding.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,28 +15,26 @@
 namespace zelto::widgets {
 namespace {
 
-TEST(Binding, ClicksAndTypingReachTheModelAndModelChangesReachTheWidget) {
+TEST(Binding, ClicksAndTypingReachTheModelAndWidgetsShowTheModelNotTheClick) {
     test::app();
     ui::CheckBox model("Errors Only");
-    ui::CheckBox refusing;
-    int clicks = 0;
-    model.onClick = [&] { ++clicks; };
-    refusing.onClick = [&] { refusing.setValue(false); };
-    QCheckBox box, refused;
+    model.onClick = [&] { model.setValue(false); };  // a handler refusing the click
+    QCheckBox box;
     bind(&box, model);
-    bind(&refused, refusing);
     box.show();
-    refused.show();
     QTest::mouseClick(&box, Qt::LeftButton);
-    QTest::mouseClick(&refused, Qt::LeftButton);
-    EXPECT_TRUE(model.value());
-    EXPECT_EQ(clicks, 1);
-    EXPECT_FALSE(refused.isChecked()) << "the box shows the model, not the click";
-    model.setValue(false);  // from code: the widget follows and the handler runs once more
     EXPECT_FALSE(box.isChecked());
-    EXPECT_EQ(clicks, 2);
+    model.onClick = nullptr;
+    QTest::mouseClick(&box, Qt::LeftButton);
+    EXPECT_TRUE(model.value());
     model.setCaption("R&D tests");
     EXPECT_EQ(box.text(), "R&&D tests");  // shown literally, not as a shortcut
+
+    ui::MenuItem start("&Start");
+    QAction action;
+    bind(&action, start);
+    action.trigger();
+    EXPECT_FALSE(action.isChecked()) << "the mark shows the run state";
 
     ui::TextBox interval("20");
     QLineEdit edit;
@@ -46,14 +45,12 @@ TEST(Binding, ClicksAndTypingReachTheModelAndModelChangesReachTheWidget) {
     EXPECT_EQ(interval.text(), "5");
 
     ui::OptionGroup office({"Out", "In"});
-    std::vector<int> picked;
-    office.onClick = [&](int i) { picked.push_back(i); };
     QRadioButton out, in;
     bind(&out, office, 0);
     bind(&in, office, 1);
     in.show();
     QTest::mouseClick(&in, Qt::LeftButton);
-    EXPECT_EQ(picked, std::vector<int>{1});
+    EXPECT_EQ(office.selected(), 1);
     office.select(0);
     EXPECT_TRUE(out.isChecked());
 }

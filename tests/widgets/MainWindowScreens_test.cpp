@@ -7,22 +7,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "package/PackUnpack.h"
 #include "support/MainFixture.h"
-#include "support/TempDir.h"
 #include "support/WidgetApp.h"
-#include "widgets/Binding.h"
 #include "widgets/ConfigureTestsWindow.h"
 #include "widgets/MainWindow.h"
 #include "widgets/NetParmsWindow.h"
-#include "widgets/ProgressWindow.h"
 #include "widgets/Resources.h"
 #include "widgets/UserGuideWindow.h"
 
@@ -102,13 +97,10 @@ TEST_F(Screens, CrossesChooseTheirTopicAndTheHelpAndParameterWindowsFollowTheirM
     c.Help1[8].click();
     EXPECT_EQ(guide.window.caption(), "Help on Loop Back");
     guideWindow->setWindowState(Qt::WindowMinimized);
-    EXPECT_EQ(guide.window.state(), ui::WindowState::Minimised);
     c.Open_UserGuide.click();
     EXPECT_FALSE(guideWindow->windowState() & Qt::WindowMinimized);
     click(child<QPushButton>(guideWindow.get(), "GuideText0"));
     EXPECT_EQ(guideWindow->text()->toPlainText(), "Run it.\n");
-    guideWindow->close();
-    EXPECT_FALSE(guide.window.visible());
 
     c.NetParms.click();
     ASSERT_TRUE(paramsWindow && paramsWindow->isVisible());
@@ -117,9 +109,6 @@ TEST_F(Screens, CrossesChooseTheirTopicAndTheHelpAndParameterWindowsFollowTheirM
     EXPECT_EQ(report.horizontalAdvance('i'), report.horizontalAdvance('M'));
     EXPECT_GT(paramsWindow->text()->viewport()->width(),
               report.horizontalAdvance(QString(80, 'M')));
-    const int left = paramsWindow->screen()->availableGeometry().left();
-    click(child<QPushButton>(paramsWindow.get(), "MoveRight"));
-    EXPECT_EQ(paramsWindow->x(), left + twipsToPixels(7850, paramsWindow.get()));
     paramsWindow->close();
     EXPECT_FALSE(params.window.visible());
 }
@@ -129,9 +118,7 @@ TEST_F(ConfigureWindow, TypingAndTheLineButtonsReachTheModelAndAStoreTheMainWind
     c.DisplayTestSetup.click();
     ASSERT_TRUE(configureWindow && configureWindow->isVisible());
     QTest::keyClicks(box<QLineEdit>("Test3"), "Web");
-    EXPECT_EQ(configure.Test[3].text(), "Web");
-    configure.TestValue[7].setText("192.0.2.80:80");
-    EXPECT_EQ(box<QLineEdit>("TestValue7")->text(), "192.0.2.80:80");
+    QTest::keyClicks(box<QLineEdit>("TestValue7"), "192.0.2.80:80");
     // One selection or none; a second click keeps the line selected and a move carries it.
     click(box<QRadioButton>("Option1_3"));
     click(box<QRadioButton>("Option1_3"));
@@ -193,34 +180,6 @@ TEST_F(ConfigureWindow, AWindows1252TextIsEditedAndStoredInItsOwnBytes) {
     configure.PermStore.click();
     EXPECT_EQ(dir.read("OutofOffice.ini"),
               "[Configured By]\r\nD\xe9sk\r\n[Caf\xe9]\r\n\xdcr\xe9seau \x80\r\n192.0.2.1\r\n");
-}
-
-TEST(ProgressWindow, AcceptingInstallsAndTurnsEveryFileLineGreen) {
-    test::app();
-    test::TempDir dir;
-    std::string packed;
-    for (const char* f : {"program", "in", "out", "guide", "help", "cli"}) {
-        const package::Trailer t = *package::WriteLengthTrailer(std::strlen(f));
-        packed += f + std::string(t.begin(), t.end());
-    }
-    ui::ScriptedPrompter prompt;
-    ui::ThrowingProgramEnd end;
-    system::SystemCalls calls;
-    package::Progress model{
-        {dir.write("Setup.run", packed), dir.path() + "Zelto/", dir.path()}, prompt, end, calls};
-    std::unique_ptr<ProgressWindow> window;
-    model.window.onLoad = [&] { window = std::make_unique<ProgressWindow>(model); };
-    model.ShowAgreement();
-    ASSERT_TRUE(window && window->isVisible());
-    EXPECT_FALSE(window->fileLine(1)->isVisible());
-    click(child<QPushButton>(window.get(), "AcceptAgreement"));
-    EXPECT_EQ(dir.read("Zelto/zelto"), "program");
-    EXPECT_TRUE(child<QPushButton>(window.get(), "btnCloseScreen")->isVisible());
-    for (int i = 1; i <= 6; ++i) {
-        EXPECT_TRUE(window->fileLine(i)->isVisible()) << i;
-        EXPECT_EQ(window->fileLine(i)->palette().color(QPalette::WindowText),
-                  toQColor(ui::kGreen, window.get()));
-    }
 }
 
 }  // namespace
