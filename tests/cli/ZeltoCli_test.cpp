@@ -233,18 +233,18 @@ TEST(ZeltoCliLab, ParamsInterfacesAndRunSeeTheNamespacesOwnNetwork) {
     });
 }
 
-bool built(const std::string& name) {
-    return name == "zelto" || name == "zelto-cli";
-}
-
 TEST(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChecker) {
     TempDir dir;
     const std::string program = dir.path() + "program/", home = dir.path() + "home";
     for (const std::string folder : {"program", "home", "downloads", "runtime"})
         fs::create_directories(dir.path() + folder);
-    for (const char* name : kFileNames)
-        fs::copy_file(std::string(built(name) ? ZELTO_BIN_DIR : ZELTO_DATA_DIR) + "/" + name,
+    std::uintmax_t sum = 0;
+    for (const std::string name : kFileNames) {
+        const bool built = name == "zelto" || name == "zelto-cli";
+        fs::copy_file(std::string(built ? ZELTO_BIN_DIR : ZELTO_DATA_DIR) + "/" + name,
                       program + name);
+        sum += fs::file_size(program + name);
+    }
     const CliResult made = runCli({"--folder", program, "make-setup"});
     if (fs::file_size(program + "zelto") > package::kMaxRecordLength) {
         // Sanitizer builds outgrow what a trailer can describe: the build must say so.
@@ -255,9 +255,6 @@ TEST(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChecke
     ASSERT_EQ(made.exitCode, 0) << made.err;
     EXPECT_EQ(made.err,
               std::string(ui::kAppTitle) + ": " + package::setupCreatedText(program) + "\n");
-    std::uintmax_t sum = 0;
-    for (const char* name : kFileNames)
-        sum += fs::file_size(program + name);
     EXPECT_EQ(fs::file_size(program + "Setup.run"), sum + 18);
     const std::string setup = dir.path() + "downloads/Setup.run";
     fs::copy_file(program + "Setup.run", setup);
@@ -293,21 +290,12 @@ TEST(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChecke
 
     const lab::CommandResult installed = installOverSsh(setup, "yes");
     ASSERT_EQ(installed.exitCode, 0) << installed.output;
+    // The unpacking itself is the installer's own tests' to check; here: every file whole,
+    // and the desktop found from HOME.
     const std::string zelto = home + "/Zelto/";
-    for (const char* name : kFileNames) {
-        EXPECT_EQ(dir.read("home/Zelto/" + std::string(name)),
-                  dir.read("program/" + std::string(name)))
-            << name;
-        EXPECT_NE(installed.output.find("\nUnpacked " + zelto + name + "\n"), std::string::npos)
-            << name;
-        EXPECT_EQ(fs::status(zelto + name).permissions(), fs::perms(built(name) ? 0755 : 0644))
-            << name;
-    }
-    const std::string desktop = home + "/Desktop/";
+    for (const std::string name : kFileNames)
+        EXPECT_EQ(dir.read("home/Zelto/" + name), dir.read("program/" + name)) << name;
     EXPECT_EQ(dir.read("home/Desktop/Zelto.desktop"), package::launcherText(zelto + "zelto"));
-    EXPECT_EQ(dir.read("home/Desktop/Zelto_remove.sh"),
-              package::removalScript(zelto, desktop + "Zelto.desktop"));
-    EXPECT_EQ(fs::status(desktop + "Zelto_remove.sh").permissions(), fs::perms(0755));
 
     // The shipped user units check out against the installed checker.
     fs::permissions(dir.path() + "runtime", fs::perms::owner_all);
