@@ -137,8 +137,6 @@ TEST(DhcpDecision, ConfigurationFirstThenACurrentLeaseOfTheLink) {
             {"dhcpcd/wlan0-HomeNet.lease", fixture("dhcpcd-overload.lease")}};
         for (const auto& [file, content] : c.files)
             files[file] = content;
-        for (const char* sub : {"leases", "links", "nm", "run"})
-            std::filesystem::create_directories(dir.path() + sub);
         for (auto [file, content] : files) {
             std::filesystem::create_directories(
                 std::filesystem::path(dir.path() + file).parent_path());
