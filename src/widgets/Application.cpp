@@ -60,17 +60,10 @@ class GuardedApplication : public QApplication {
     }
 };
 
-}  // namespace
-
-int runDesktop(int argc, char** argv) {
-    // Before Qt makes threads of its own: logout, shutdown and Ctrl+C wait for the main window
-    // to unload instead of killing the program with its settings unsaved.
-    shell::SignalWatch signalWatch;
-    GuardedApplication app(argc, argv);
-    // Until the checker's window exists (a name question, the installer) a signal ends the
-    // program as it usually would.
-    shell::FrmMain* checker = nullptr;
-    signalWatch.start([&app, &checker](int signo) {
+// Until the checker's window exists (a name question, the installer) a signal ends the program
+// as it usually would; then it ends the checker as a logout does.
+void endOnSignals(shell::SignalWatch& watch, QApplication& app, shell::FrmMain* const& checker) {
+    watch.start([&app, &checker](int signo) {
         QMetaObject::invokeMethod(
             &app,
             [&checker, signo] {
@@ -80,78 +73,95 @@ int runDesktop(int argc, char** argv) {
             },
             Qt::QueuedConnection);
     });
+}
+
+// What every window of the program shares.
+void presentApplication() {
     zeltoInitResources();
     QApplication::setApplicationName("Zelto");
     QApplication::setWindowIcon(QIcon(":/icons/zelto.svg"));
     // A checker minimised to the tray keeps running with no window shown.
     QApplication::setQuitOnLastWindowClosed(false);
+}
 
+// What the program needs whichever screen it shows first.
+struct Basics {
     QtPrompter prompter;
     ui::ExitProgramEnd end;
     profiles::Session session;
-    // The file-error form with the file in hand, then the end a failed load has.
-    app.lastResort = [&] {
-        prompter.tell(
-            profiles::fileErrorMessage(session.FilePath, profiles::currentExceptionError()));
-        end.end(1);
-    };
-    const std::string exe = QCoreApplication::applicationFilePath().toStdString();
+    std::string exe = QCoreApplication::applicationFilePath().toStdString();
     system::SystemCalls& fileCalls = system::realSystemCalls();
+};
+
+// The installer screen, for a program started under the package's name.
+struct Installer {
     std::unique_ptr<package::Progress> progress;
-    std::unique_ptr<ProgressWindow> progressWindow;
-    auto installer = [&] {
-        progress = std::make_unique<package::Progress>(shell::installPlaces(exe), prompter, end,
-                                                       fileCalls);
-        progress->window.onLoad = [&] {
-            progressWindow = std::make_unique<ProgressWindow>(*progress);
-            prompter.setParent(progressWindow.get());
+    std::unique_ptr<ProgressWindow> window;
+
+    void start(Basics& basics) {
+        progress = std::make_unique<package::Progress>(
+            shell::installPlaces(basics.exe), basics.prompter, basics.end, basics.fileCalls);
+        progress->window.onLoad = [this, &basics] {
+            window = std::make_unique<ProgressWindow>(*progress);
+            basics.prompter.setParent(window.get());
         };
         // Paints the status lines between files; clicks wait until the unpacking is done.
         progress->repaint = [] {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         };
         progress->ShowAgreement();
-    };
-    if (profiles::CheckExeName(exe, prompter, end, installer) != 0)
-        return QApplication::exec();
+    }
+};
 
+// The windows of the screens the main window opens, made on first use.
+struct ScreenWindows {
+    std::unique_ptr<UserGuideWindow> guide;
+    std::unique_ptr<NetParmsWindow> netParms;
+    std::unique_ptr<ConfigureTestsWindow> configure;
+
+    void attach(shell::FrmMain& model) {
+        model.userGuide().window.onLoad = [this, &model] {
+            guide = std::make_unique<UserGuideWindow>(model.userGuide());
+        };
+        model.netParmsText().window.onLoad = [this, &model] {
+            netParms = std::make_unique<NetParmsWindow>(model.netParmsText());
+        };
+        model.configureTests().window.onLoad = [this, &model] {
+            configure = std::make_unique<ConfigureTestsWindow>(model.configureTests());
+        };
+    }
+};
+
+// The checker with its real probes, gatherer, tray and windows, until the program ends.
+int runChecker(GuardedApplication& app, Basics& basics, shell::FrmMain*& checker) {
     probes::LinuxNetworkServices probes;
     netparams::LinuxNetParams netParams;
     shell::TrayHostSlot traySlot;
     shell::QtEventPump pump;
     ui::SystemClock clock;
     shell::QtSettingsStore settings;
-    session.InstallDir = profiles::programFolder(exe);
+    profiles::Session& session = basics.session;
+    session.InstallDir = profiles::programFolder(basics.exe);
 
-    shell::FrmMain model(
-        session, {prompter, end, probes, netParams.gatherer(), pump, clock, settings, traySlot});
+    shell::FrmMain model(session, {basics.prompter, basics.end, probes, netParams.gatherer(), pump,
+                                   clock, settings, traySlot});
     // The package takes the running program itself, whatever the name it was started under.
     model.configureTests().onMakePackage = [&] {
-        package::MakeSetup(session, exe, prompter, fileCalls);
+        package::MakeSetup(session, basics.exe, basics.prompter, basics.fileCalls);
     };
     netParams.gatherer().setOutcomeHandler(
         [&model](const netparams::GatherOutcome& o) { model.applyGatherOutcome(o); });
-    QtTrayHost tray(model.c.mnuStart, model.c.mnuStop, model.c.mnuShow, model.c.mnuExit,
-                    [&model](shell::Activation how) { model.trayActivated(how); });
-    traySlot.setTarget(&tray);
-    MainWindow window(model);
-    // The help and Network Parameters screens get their windows on first use.
-    std::unique_ptr<UserGuideWindow> guideWindow;
-    std::unique_ptr<NetParmsWindow> netParmsWindow;
-    model.userGuide().window.onLoad = [&] {
-        guideWindow = std::make_unique<UserGuideWindow>(model.userGuide());
-    };
-    model.netParmsText().window.onLoad = [&] {
-        netParmsWindow = std::make_unique<NetParmsWindow>(model.netParmsText());
-    };
-    std::unique_ptr<ConfigureTestsWindow> configureWindow;
-    model.configureTests().window.onLoad = [&] {
-        configureWindow = std::make_unique<ConfigureTestsWindow>(model.configureTests());
-    };
     model.netParmsText().listInterfaces = [&netParams] {
         return netparams::interfaceListing(netParams.interfaces());
     };
-    prompter.setParent(&window);
+    QtTrayHost tray(model.controls.mnuStart, model.controls.mnuStop, model.controls.mnuShow,
+                    model.controls.mnuExit,
+                    [&model](shell::Activation how) { model.trayActivated(how); });
+    traySlot.setTarget(&tray);
+    MainWindow window(model);
+    ScreenWindows screens;
+    screens.attach(model);
+    basics.prompter.setParent(&window);
     checker = &model;
     QObject::connect(&app, &QGuiApplication::commitDataRequest,
                      [&model](QSessionManager&) { model.commitData(); });
@@ -162,6 +172,31 @@ int runDesktop(int argc, char** argv) {
         app.lastResort();
     }
     return QApplication::exec();
+}
+
+}  // namespace
+
+int runDesktop(int argc, char** argv) {
+    // Before Qt makes threads of its own: logout, shutdown and Ctrl+C wait for the main window
+    // to unload instead of killing the program with its settings unsaved.
+    shell::SignalWatch signalWatch;
+    GuardedApplication app(argc, argv);
+    shell::FrmMain* checker = nullptr;
+    endOnSignals(signalWatch, app, checker);
+    presentApplication();
+
+    Basics basics;
+    // The file-error form with the file in hand, then the end a failed load has.
+    app.lastResort = [&basics] {
+        basics.prompter.tell(
+            profiles::fileErrorMessage(basics.session.FilePath, profiles::currentExceptionError()));
+        basics.end.end(1);
+    };
+    Installer installer;
+    if (profiles::CheckExeName(basics.exe, basics.prompter, basics.end,
+                               [&] { installer.start(basics); }) != 0)
+        return QApplication::exec();
+    return runChecker(app, basics, checker);
 }
 
 }  // namespace zelto::widgets

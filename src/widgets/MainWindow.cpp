@@ -44,6 +44,13 @@ QToolButton* pictureButton(QWidget* parent, const char* picture) {
     return b;
 }
 
+QPushButton* iconButton(QWidget* parent, QStyle::StandardPixmap icon, ui::Button& model) {
+    auto* b = new QPushButton(parent);
+    b->setIcon(parent->style()->standardIcon(icon));
+    bind(b, model);
+    return b;
+}
+
 QLabel* picture(QWidget* parent, const char* path) {
     auto* l = new QLabel(parent);
     l->setPixmap(QIcon(path).pixmap(16, 16));
@@ -60,8 +67,8 @@ QLabel* boldLabel(QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow(shell::FrmMain& model) : m_(model) {
-    auto& c = m_.c;
+MainWindow::MainWindow(shell::FrmMain& model) : model_(model) {
+    auto& c = model_.controls;
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(10, 10, 10, 8);
@@ -87,7 +94,7 @@ MainWindow::MainWindow(shell::FrmMain& model) : m_(model) {
 }
 
 QWidget* MainWindow::buildTestGrid() {
-    auto& c = m_.c;
+    auto& c = model_.controls;
     auto* frame = new QGroupBox(this);  // FrameHelpDesk: no caption
     auto* grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(8);
@@ -137,21 +144,16 @@ QWidget* MainWindow::buildTestGrid() {
 }
 
 QWidget* MainWindow::buildOptions() {
-    auto& c = m_.c;
+    auto& c = model_.controls;
     auto* panel = new QWidget(this);
     auto* col = new QVBoxLayout(panel);
     col->setContentsMargins(0, 0, 0, 0);
 
-    auto* run = new QPushButton(panel);
-    run->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    auto* run = iconButton(panel, QStyle::SP_MediaPlay, c.RunTests);
     run->setDefault(true);
-    bind(run, c.RunTests);
-    auto* stop = new QPushButton(panel);
-    stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-    bind(stop, c.btnStopTest);
     auto* runRow = new QHBoxLayout;
     runRow->addWidget(run);
-    runRow->addWidget(stop);
+    runRow->addWidget(iconButton(panel, QStyle::SP_MediaStop, c.btnStopTest));
     col->addLayout(runRow);
 
     auto* status = readOnlyBox(panel);
@@ -159,7 +161,25 @@ QWidget* MainWindow::buildOptions() {
     status->setStyleSheet("QLineEdit { background: white; font-weight: bold; }");
     bind(status, c.TestStatus);
     col->addWidget(status);
+    col->addWidget(buildOfficeChoice(panel));
+    col->addLayout(buildRunEvery(panel));
 
+    for (ui::CheckBox* box : {&c.ContinuousLog, &c.ErrorsOnly, &c.TimeStamps, &c.SimpleMessage,
+                              &c.BeepIfFailed, &c.BeepifPassed}) {
+        auto* w = new QCheckBox(panel);
+        bind(w, *box);
+        col->addWidget(w);
+    }
+    col->addStretch();
+    col->addWidget(iconButton(panel, QStyle::SP_FileDialogDetailedView, c.DisplayTestSetup));
+    col->addWidget(iconButton(panel, QStyle::SP_DialogHelpButton, c.Open_UserGuide));
+    col->addWidget(iconButton(panel, QStyle::SP_ComputerIcon, c.NetParms));
+    panel->setFixedWidth(250);
+    return panel;
+}
+
+QWidget* MainWindow::buildOfficeChoice(QWidget* panel) {
+    auto& c = model_.controls;
     auto* office = new QGroupBox(panel);
     auto* officeRow = new QHBoxLayout(office);
     c.OfficeFrame.changed.connect(
@@ -170,8 +190,11 @@ QWidget* MainWindow::buildOptions() {
         bind(option, c.OfficeOption, i);
         officeRow->addWidget(option);
     }
-    col->addWidget(office);
+    return office;
+}
 
+QLayout* MainWindow::buildRunEvery(QWidget* panel) {
+    auto& c = model_.controls;
     auto* every = new QHBoxLayout;
     auto* continuous = new QCheckBox(panel);
     bind(continuous, c.Continuous);
@@ -187,32 +210,11 @@ QWidget* MainWindow::buildOptions() {
     every->addWidget(seconds);
     every->addWidget(new Dial(c.RotCircle, c.RotLine, panel));
     every->addStretch();
-    col->addLayout(every);
-
-    for (ui::CheckBox* box : {&c.ContinuousLog, &c.ErrorsOnly, &c.TimeStamps, &c.SimpleMessage,
-                              &c.BeepIfFailed, &c.BeepifPassed}) {
-        auto* w = new QCheckBox(panel);
-        bind(w, *box);
-        col->addWidget(w);
-    }
-    col->addStretch();
-    auto* configure = new QPushButton(panel);
-    configure->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    bind(configure, c.DisplayTestSetup);
-    auto* guide = new QPushButton(panel);
-    guide->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
-    bind(guide, c.Open_UserGuide);
-    auto* params = new QPushButton(panel);
-    params->setIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
-    bind(params, c.NetParms);
-    for (QPushButton* b : {configure, guide, params})
-        col->addWidget(b);
-    panel->setFixedWidth(250);
-    return panel;
+    return every;
 }
 
 QWidget* MainWindow::buildResults() {
-    auto& c = m_.c;
+    auto& c = model_.controls;
     auto* panel = new QWidget(this);
     auto* col = new QVBoxLayout(panel);
     col->setContentsMargins(0, 0, 0, 0);
@@ -223,11 +225,8 @@ QWidget* MainWindow::buildResults() {
     head->addStretch();
     auto* clear = new QPushButton(panel);
     bind(clear, c.btnClearResults);
-    auto* log = new QPushButton(panel);
-    log->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    bind(log, c.PrintLog2);
     head->addWidget(clear);
-    head->addWidget(log);
+    head->addWidget(iconButton(panel, QStyle::SP_DialogSaveButton, c.PrintLog2));
     col->addLayout(head);
     auto* results = new QPlainTextEdit(panel);
     results->setReadOnly(true);
@@ -240,7 +239,7 @@ QWidget* MainWindow::buildResults() {
 }
 
 QWidget* MainWindow::buildAddressBar() {
-    auto& c = m_.c;
+    auto& c = model_.controls;
     auto* bar = new QWidget(this);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
@@ -279,7 +278,7 @@ QWidget* MainWindow::buildAddressBar() {
 }
 
 void MainWindow::bindWindow() {
-    ui::Window& w = m_.c.window;
+    ui::Window& w = model_.controls.window;
     auto sync = [this, &w] {
         if (w.icon() != 0) {
             setWindowIcon(QIcon(QString(":/icons/%1.svg").arg(w.icon())));
@@ -296,12 +295,12 @@ void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    m_.c.window.setState(windowStateOf(this));
+    model_.controls.window.setState(windowStateOf(this));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();  // the model decides: it saves the settings and ends the program
-    m_.Form_Unload();
+    model_.Form_Unload();
 }
 
 }  // namespace zelto::widgets

@@ -18,11 +18,13 @@ class MainWindow : public QMainWindow {
   private:
     QWidget* buildTestGrid();
     QWidget* buildOptions();
+    QWidget* buildOfficeChoice(QWidget* panel);
+    QLayout* buildRunEvery(QWidget* panel);
     QWidget* buildResults();
     QWidget* buildAddressBar();
     void bindWindow();
 
-    shell::FrmMain& m_;
+    shell::FrmMain& model_;
 };
 
 }  // namespace zelto::widgets

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <span>
+
 #include "widgets/Binding.h"
 
 namespace zelto::widgets {
@@ -27,14 +29,31 @@ QLabel* boldLabel(QWidget* parent, const char* name) {
     return label;
 }
 
-void paintButton(QPushButton* b, const char* background) {
+QPushButton* paintedButton(QWidget* parent, const char* name, const char* background,
+                           ui::Button& model) {
+    auto* b = new QPushButton(parent);
+    b->setObjectName(name);
     b->setStyleSheet(QString("QPushButton { background-color: %1; color: black; padding: 6px; }")
                          .arg(background));
+    bind(b, model);
+    return b;
+}
+
+void addFileColumn(QWidget* parent, QGridLayout* files, int column, std::span<const int> indices,
+                   package::Progress& model) {
+    int row = 0;
+    for (int index : indices) {
+        auto* l = new QLabel(parent);
+        l->setObjectName(QString("FileNam%1").arg(index));
+        bind(l, model.FileNam.at(static_cast<std::size_t>(index)));
+        files->addWidget(l, row++, column);
+    }
 }
 
 }  // namespace
 
-ProgressWindow::ProgressWindow(package::Progress& model) : ScreenWidget(model.window), m_(model) {
+ProgressWindow::ProgressWindow(package::Progress& model)
+    : ScreenWidget(model.window), model_(model) {
     setObjectName("Progress");
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
@@ -42,66 +61,44 @@ ProgressWindow::ProgressWindow(package::Progress& model) : ScreenWidget(model.wi
 
     QLabel* headline = boldLabel(this, "FileNam0");
     headline->setWordWrap(true);
-    bind(headline, m_.FileNam[0]);
+    bind(headline, model_.FileNam[0]);
     column->addWidget(headline);
 
     auto* agreement = new QPlainTextEdit(this);
     agreement->setObjectName("Agreement");
     agreement->setReadOnly(true);
     agreement->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    bind(agreement, m_.Agreement);
+    bind(agreement, model_.Agreement);
     column->addWidget(agreement, 1);
 
     auto* answers = new QHBoxLayout;
-    auto* accept = new QPushButton(this);
-    accept->setObjectName("AcceptAgreement");
-    paintButton(accept, "#00c000");
-    bind(accept, m_.AcceptAgreement);
-    auto* decline = new QPushButton(this);
-    decline->setObjectName("DeclineAgreement");
-    paintButton(decline, "#ff4040");
-    bind(decline, m_.DeclineAgreement);
-    answers->addWidget(accept);
-    answers->addWidget(decline);
+    answers->addWidget(paintedButton(this, "AcceptAgreement", "#00c000", model_.AcceptAgreement));
+    answers->addWidget(paintedButton(this, "DeclineAgreement", "#ff4040", model_.DeclineAgreement));
     column->addLayout(answers);
 
     QLabel* status = boldLabel(this, "Label1");
-    bind(status, m_.Label1);
+    bind(status, model_.Label1);
     column->addWidget(status);
+    addFileLines(column);
+    column->addWidget(paintedButton(this, "btnCloseScreen", "#c0c0c0", model_.btnCloseScreen), 0,
+                      Qt::AlignHCenter);
+    bindWindow();
+}
 
+void ProgressWindow::addFileLines(QVBoxLayout* column) {
     auto* files = new QGridLayout;
     files->setHorizontalSpacing(24);
-    int row = 0;
-    for (int index : kLeftColumn) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QString("FileNam%1").arg(index));
-        bind(l, m_.FileNam.at(static_cast<std::size_t>(index)));
-        files->addWidget(l, row++, 0);
-    }
-    row = 0;
-    for (int index : kRightColumn) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QString("FileNam%1").arg(index));
-        bind(l, m_.FileNam.at(static_cast<std::size_t>(index)));
-        files->addWidget(l, row++, 1);
-    }
+    addFileColumn(this, files, 0, kLeftColumn, model_);
+    addFileColumn(this, files, 1, kRightColumn, model_);
     column->addLayout(files);
 
     auto* folder = new QLabel(this);
     folder->setObjectName("FileNam8");
     folder->setWordWrap(true);
     folder->setAlignment(Qt::AlignCenter);
-    bind(folder, m_.FileNam[package::Progress::kFolderLine]);
+    bind(folder, model_.FileNam[package::Progress::kFolderLine]);
     column->addWidget(folder);
     column->addStretch(0);
-
-    auto* close = new QPushButton(this);
-    close->setObjectName("btnCloseScreen");
-    paintButton(close, "#c0c0c0");
-    bind(close, m_.btnCloseScreen);
-    column->addWidget(close, 0, Qt::AlignHCenter);
-
-    bindWindow();
 }
 
 QLabel* ProgressWindow::fileLine(int index) const {
@@ -111,7 +108,7 @@ QLabel* ProgressWindow::fileLine(int index) const {
 void ProgressWindow::closeEvent(QCloseEvent* event) {
     // Closing the installer ends it; the model refuses only while files are being written.
     event->ignore();
-    m_.Form_Unload();
+    model_.Form_Unload();
 }
 
 }  // namespace zelto::widgets

@@ -4,8 +4,7 @@
 #include "widgets/ScreenWidget.h"
 
 class QLabel;
-class QPlainTextEdit;
-class QPushButton;
+class QVBoxLayout;
 
 namespace zelto::widgets {
 
@@ -21,7 +20,9 @@ class ProgressWindow : public ScreenWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    package::Progress& m_;
+    void addFileLines(QVBoxLayout* column);
+
+    package::Progress& model_;
 };
 
 }  // namespace zelto::widgets

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "netparams/linux/LinuxInterfaceSource.h"
+
 namespace zelto::netparams {
 
 namespace {
@@ -272,21 +274,16 @@ std::optional<DhcpLease> parseNetworkdLease(std::string_view text, std::int64_t 
     return lease;
 }
 
-std::optional<DhcpLease> parseDhcpcdLease(std::string_view bytes, std::int64_t fileTime) {
-    // BOOTP fixed part: 236 bytes, then the magic cookie 99.130.83.99, then the options.
-    constexpr std::size_t kFixed = 236;
-    constexpr std::size_t kSnameOffset = 44;
-    constexpr std::size_t kSnameSize = 64;
-    constexpr std::size_t kFileOffset = 108;
-    constexpr std::size_t kFileSize = 128;
-    static constexpr unsigned char kCookie[] = {99, 130, 83, 99};
-    if (bytes.size() < kFixed + 4 || std::memcmp(bytes.data() + kFixed, kCookie, 4) != 0)
-        return std::nullopt;
+namespace {
 
+// The DHCP options that say who gave the lease and for how long.
+struct BootpOptions {
     std::optional<std::uint32_t> server;
     std::optional<std::uint32_t> leaseTime;
     int overload = 0;
-    auto readOptions = [&](std::string_view area, bool top) {
+
+    // `top`: the options area itself, the only place option 52 counts.
+    void read(std::string_view area, bool top) {
         std::size_t i = 0;
         while (i < area.size()) {
             const auto code = static_cast<unsigned char>(area[i]);
@@ -299,45 +296,58 @@ std::optional<DhcpLease> parseDhcpcdLease(std::string_view bytes, std::int64_t f
             const auto length = static_cast<unsigned char>(area[i + 1]);
             if (i + 2 + length > area.size())
                 return;  // cut off: keep what was read before
-            const std::string_view data = area.substr(i + 2, length);
-            std::uint32_t value = 0;
-            if (data.size() == 4)
-                std::memcpy(&value, data.data(), 4);
-            if (code == 54 && data.size() == 4)
-                server = value;
-            else if (code == 51 && data.size() == 4)
-                leaseTime = ntohl(value);
-            else if (code == 52 && data.size() == 1 && top)
-                overload = static_cast<unsigned char>(data[0]);
+            take(code, area.substr(i + 2, length), top);
             i += 2 + length;
         }
-    };
-    readOptions(bytes.substr(kFixed + 4), true);
-    // Option 52 moves further options into the file and server name fields.
-    if ((overload & 1) != 0)
-        readOptions(bytes.substr(kFileOffset, kFileSize), false);
-    if ((overload & 2) != 0)
-        readOptions(bytes.substr(kSnameOffset, kSnameSize), false);
+    }
 
-    auto dotted = [](std::uint32_t networkOrder) {
-        char text[INET_ADDRSTRLEN] = {};
-        in_addr address{};
-        address.s_addr = networkOrder;
-        ::inet_ntop(AF_INET, &address, text, sizeof text);
-        return std::string(text);
-    };
+    void take(unsigned char code, std::string_view data, bool top) {
+        std::uint32_t value = 0;
+        if (data.size() == 4)
+            std::memcpy(&value, data.data(), 4);
+        if (code == 54 && data.size() == 4)
+            server = value;
+        else if (code == 51 && data.size() == 4)
+            leaseTime = ntohl(value);
+        else if (code == 52 && data.size() == 1 && top)
+            overload = static_cast<unsigned char>(data[0]);
+    }
+};
+
+}  // namespace
+
+std::optional<DhcpLease> parseDhcpcdLease(std::string_view bytes, std::int64_t fileTime) {
+    // BOOTP fixed part: 236 bytes, then the magic cookie 99.130.83.99, then the options.
+    constexpr std::size_t kFixed = 236;
+    constexpr std::size_t kSnameOffset = 44;
+    constexpr std::size_t kSnameSize = 64;
+    constexpr std::size_t kFileOffset = 108;
+    constexpr std::size_t kFileSize = 128;
+    static constexpr unsigned char kCookie[] = {99, 130, 83, 99};
+    if (bytes.size() < kFixed + 4 || std::memcmp(bytes.data() + kFixed, kCookie, 4) != 0)
+        return std::nullopt;
+
+    BootpOptions options;
+    options.read(bytes.substr(kFixed + 4), true);
+    // Option 52 moves further options into the file and server name fields.
+    if ((options.overload & 1) != 0)
+        options.read(bytes.substr(kFileOffset, kFileSize), false);
+    if ((options.overload & 2) != 0)
+        options.read(bytes.substr(kSnameOffset, kSnameSize), false);
+
     DhcpLease lease;
-    if (server)
-        lease.server = dotted(*server);
+    if (options.server)
+        lease.server = dottedAddress(*options.server);
     // yiaddr, "your address": what the server gave this client.
     constexpr std::size_t kYiaddrOffset = 16;
     std::uint32_t yours = 0;
     std::memcpy(&yours, bytes.data() + kYiaddrOffset, 4);
     if (yours != 0)
-        lease.address = dotted(yours);
+        lease.address = dottedAddress(yours);
     lease.obtained = fileTime;
-    if (leaseTime)
-        lease.expires = *leaseTime == kInfiniteLease ? kNeverExpires : fileTime + *leaseTime;
+    if (options.leaseTime)
+        lease.expires =
+            *options.leaseTime == kInfiniteLease ? kNeverExpires : fileTime + *options.leaseTime;
     return lease;
 }
 

@@ -195,16 +195,11 @@ LinkRole linkRole(const std::string& sysfsNet, const std::string& name, unsigned
     return LinkRole::Other;
 }
 
-InterfaceTable LinuxInterfaceSource::readInterfaces() {
-    InterfaceTable table;
-    NetlinkSocket socket(calls_);
-    if (!socket.valid()) {
-        table.sizingError = socket.openError();
-        return table;
-    }
-    std::vector<LinkRecord> links;
-    std::vector<AddressRecord> addresses;
-    std::vector<GatewayRecord> gateways;
+namespace {
+
+// Links, IPv4 addresses and gateways from one socket: 0 or the first errno.
+int readKernelTables(NetlinkSocket& socket, std::vector<LinkRecord>& links,
+                     std::vector<AddressRecord>& addresses, std::vector<GatewayRecord>& gateways) {
     int error = socket.dumpLinks(links);
     if (error == 0)
         error = socket.dumpAddresses(addresses);
@@ -214,46 +209,41 @@ InterfaceTable LinuxInterfaceSource::readInterfaces() {
         gateways.clear();
     if (error == 0)
         error = socket.dumpDefaultGateways(gateways);
-    if (error != 0) {
-        table.error = error;
-        return table;
-    }
+    return error;
+}
 
-    std::sort(links.begin(), links.end(),
-              [](const LinkRecord& a, const LinkRecord& b) { return a.index < b.index; });
-    std::map<int, std::size_t> rowOf;
-    for (const LinkRecord& link : links) {
-        InterfaceRow row;
-        row.index = link.index;
-        row.name = link.name;
-        const std::string kind = interfaceKind(sysfsNet_, link.name, link.arphrd, link.kind);
-        row.description = kind.empty() ? link.name : link.name + " (" + kind + ")";
-        row.type = interfaceTypeOf(link.arphrd);
-        row.mtu = link.mtu;
-        row.speed = interfaceSpeed(sysfsNet_, link.name);
-        row.physAddress = link.address;
-        row.adminStatus = (link.flags & IFF_UP) != 0 ? kAdminUp : kAdminDown;
-        row.operStatus = operStatusOf(link.operState, link.flags);
-        // The kernel counts multicast among received packets; it keeps no sent multicast count.
-        row.inOctets = link.rxBytes;
-        row.inUcastPkts = link.rxPackets - std::min(link.multicast, link.rxPackets);
-        row.inNUcastPkts = link.multicast;
-        row.inDiscards = link.rxDropped;
-        row.inErrors = link.rxErrors;
-        row.inUnknownProtos = link.rxNoHandler;
-        row.outOctets = link.txBytes;
-        row.outUcastPkts = link.txPackets;
-        row.outDiscards = link.txDropped;
-        row.outErrors = link.txErrors;
-        row.role = linkRole(sysfsNet_, link.name, link.arphrd, link.kind);
-        rowOf[link.index] = table.rows.size();
-        table.rows.push_back(std::move(row));
-    }
-    for (const AddressRecord& address : addresses) {
-        if (const auto row = rowOf.find(address.index); row != rowOf.end())
-            table.rows[row->second].addresses.push_back(
-                {dottedAddress(address.address), prefixMask(address.prefixLength)});
-    }
+InterfaceRow interfaceRow(const std::string& sysfsNet, const LinkRecord& link) {
+    InterfaceRow row;
+    row.index = link.index;
+    row.name = link.name;
+    const std::string kind = interfaceKind(sysfsNet, link.name, link.arphrd, link.kind);
+    row.description = kind.empty() ? link.name : link.name + " (" + kind + ")";
+    row.type = interfaceTypeOf(link.arphrd);
+    row.mtu = link.mtu;
+    row.speed = interfaceSpeed(sysfsNet, link.name);
+    row.physAddress = link.address;
+    row.adminStatus = (link.flags & IFF_UP) != 0 ? kAdminUp : kAdminDown;
+    row.operStatus = operStatusOf(link.operState, link.flags);
+    // The kernel counts multicast among received packets; it keeps no sent multicast count.
+    row.inOctets = link.rxBytes;
+    row.inUcastPkts = link.rxPackets - std::min(link.multicast, link.rxPackets);
+    row.inNUcastPkts = link.multicast;
+    row.inDiscards = link.rxDropped;
+    row.inErrors = link.rxErrors;
+    row.inUnknownProtos = link.rxNoHandler;
+    row.outOctets = link.txBytes;
+    row.outUcastPkts = link.txPackets;
+    row.outDiscards = link.txDropped;
+    row.outErrors = link.txErrors;
+    row.role = linkRole(sysfsNet, link.name, link.arphrd, link.kind);
+    return row;
+}
+
+// Each distinct gateway on its link's row; a route with no gateway address names the link's
+// peer, else the link itself.
+void addGateways(InterfaceTable& table, const std::map<int, std::size_t>& rowOf,
+                 const std::vector<AddressRecord>& addresses,
+                 const std::vector<GatewayRecord>& gateways) {
     std::map<int, std::uint32_t> peerOf;
     for (const AddressRecord& address : addresses) {
         if (address.peer != 0)
@@ -271,6 +261,38 @@ InterfaceTable LinuxInterfaceSource::readInterfaces() {
         else
             link.gateways.push_back(directLinkGateway(link.name));
     }
+}
+
+}  // namespace
+
+InterfaceTable LinuxInterfaceSource::readInterfaces() {
+    InterfaceTable table;
+    NetlinkSocket socket(calls_);
+    if (!socket.valid()) {
+        table.sizingError = socket.openError();
+        return table;
+    }
+    std::vector<LinkRecord> links;
+    std::vector<AddressRecord> addresses;
+    std::vector<GatewayRecord> gateways;
+    if (const int error = readKernelTables(socket, links, addresses, gateways); error != 0) {
+        table.error = error;
+        return table;
+    }
+
+    std::sort(links.begin(), links.end(),
+              [](const LinkRecord& a, const LinkRecord& b) { return a.index < b.index; });
+    std::map<int, std::size_t> rowOf;
+    for (const LinkRecord& link : links) {
+        rowOf[link.index] = table.rows.size();
+        table.rows.push_back(interfaceRow(sysfsNet_, link));
+    }
+    for (const AddressRecord& address : addresses) {
+        if (const auto row = rowOf.find(address.index); row != rowOf.end())
+            table.rows[row->second].addresses.push_back(
+                {dottedAddress(address.address), prefixMask(address.prefixLength)});
+    }
+    addGateways(table, rowOf, addresses, gateways);
     return table;
 }
 

@@ -95,6 +95,19 @@ int NetlinkSocket::dump(std::uint16_t type, std::string_view header, const Handl
 // single request with its one answer.
 int NetlinkSocket::exchange(std::uint16_t type, std::uint16_t flags, std::string_view header,
                             const Handler& onMessage, bool& interrupted) {
+    if (const int error = send(type, flags, header); error != 0)
+        return error;
+    std::vector<char> buffer(std::size_t{64} * 1024);
+    for (;;) {
+        std::string_view batch;
+        if (const int error = receive(buffer, batch); error != 0)
+            return error;
+        if (const std::optional<int> end = readBatch(batch, flags, onMessage, interrupted))
+            return *end;
+    }
+}
+
+int NetlinkSocket::send(std::uint16_t type, std::uint16_t flags, std::string_view header) {
     std::string request(NLMSG_LENGTH(header.size()), '\0');
     nlmsghdr head{};
     head.nlmsg_len = static_cast<std::uint32_t>(request.size());
@@ -111,8 +124,11 @@ int NetlinkSocket::exchange(std::uint16_t type, std::uint16_t flags, std::string
     if (calls_.sendto(fd_.get(), request.data(), request.size(), 0, &kernelAddress, sizeof kernel) <
         0)
         return errno;
+    return 0;
+}
 
-    std::vector<char> buffer(std::size_t{64} * 1024);
+// The next datagram from the kernel; others' datagrams are skipped.
+int NetlinkSocket::receive(std::vector<char>& buffer, std::string_view& batch) {
     for (;;) {
         iovec part{buffer.data(), buffer.size()};
         sockaddr_nl from{};
@@ -133,37 +149,44 @@ int NetlinkSocket::exchange(std::uint16_t type, std::uint16_t flags, std::string
             return EMSGSIZE;
         if (from.nl_pid != 0)
             continue;  // not from the kernel
-        std::string_view rest(buffer.data(), static_cast<std::size_t>(received));
-        while (rest.size() >= sizeof(nlmsghdr)) {
-            nlmsghdr reply{};
-            std::memcpy(&reply, rest.data(), sizeof reply);
-            if (reply.nlmsg_len < sizeof(nlmsghdr) || reply.nlmsg_len > rest.size())
-                return EPROTO;
-            const std::string_view payload =
-                rest.substr(NLMSG_HDRLEN, reply.nlmsg_len - NLMSG_HDRLEN);
-            rest.remove_prefix(std::min(rest.size(), std::size_t{NLMSG_ALIGN(reply.nlmsg_len)}));
-            if (reply.nlmsg_seq != sequence_)
-                continue;
-            if ((reply.nlmsg_flags & NLM_F_DUMP_INTR) != 0)
-                interrupted = true;
-            if (reply.nlmsg_type == NLMSG_DONE) {
-                int status = 0;
-                readStruct(payload, status);
-                return status < 0 ? kernelError(status) : 0;
-            }
-            if (reply.nlmsg_type == NLMSG_ERROR) {
-                nlmsgerr failure{};
-                if (!readStruct(payload, failure))
-                    return EPROTO;
-                if (failure.error != 0)
-                    return kernelError(failure.error);
-                continue;
-            }
-            onMessage(NetlinkMessage{reply.nlmsg_type, payload});
-            if ((flags & NLM_F_DUMP) == 0)
-                return 0;
-        }
+        batch = std::string_view(buffer.data(), static_cast<std::size_t>(received));
+        return 0;
     }
+}
+
+// The messages of one datagram: the exchange's end (0 or an errno) once it is reached, nothing
+// while more is to come.
+std::optional<int> NetlinkSocket::readBatch(std::string_view rest, std::uint16_t flags,
+                                            const Handler& onMessage, bool& interrupted) const {
+    while (rest.size() >= sizeof(nlmsghdr)) {
+        nlmsghdr reply{};
+        std::memcpy(&reply, rest.data(), sizeof reply);
+        if (reply.nlmsg_len < sizeof(nlmsghdr) || reply.nlmsg_len > rest.size())
+            return EPROTO;
+        const std::string_view payload = rest.substr(NLMSG_HDRLEN, reply.nlmsg_len - NLMSG_HDRLEN);
+        rest.remove_prefix(std::min(rest.size(), std::size_t{NLMSG_ALIGN(reply.nlmsg_len)}));
+        if (reply.nlmsg_seq != sequence_)
+            continue;
+        if ((reply.nlmsg_flags & NLM_F_DUMP_INTR) != 0)
+            interrupted = true;
+        if (reply.nlmsg_type == NLMSG_DONE) {
+            int status = 0;
+            readStruct(payload, status);
+            return status < 0 ? kernelError(status) : 0;
+        }
+        if (reply.nlmsg_type == NLMSG_ERROR) {
+            nlmsgerr failure{};
+            if (!readStruct(payload, failure))
+                return EPROTO;
+            if (failure.error != 0)
+                return kernelError(failure.error);
+            continue;
+        }
+        onMessage(NetlinkMessage{reply.nlmsg_type, payload});
+        if ((flags & NLM_F_DUMP) == 0)
+            return 0;
+    }
+    return std::nullopt;
 }
 
 int NetlinkSocket::dumpLinks(std::vector<LinkRecord>& out) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,10 @@ class NetlinkSocket {
     int dump(std::uint16_t type, std::string_view header, const Handler& onMessage);
     int exchange(std::uint16_t type, std::uint16_t flags, std::string_view header,
                  const Handler& onMessage, bool& interrupted);
+    int send(std::uint16_t type, std::uint16_t flags, std::string_view header);
+    int receive(std::vector<char>& buffer, std::string_view& batch);
+    std::optional<int> readBatch(std::string_view rest, std::uint16_t flags,
+                                 const Handler& onMessage, bool& interrupted) const;
 
     system::SystemCalls& calls_;
     system::Fd fd_;
