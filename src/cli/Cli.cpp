@@ -285,7 +285,7 @@ int runCli(int argc, char** argv) {
                 interrupted.store(true);
                 pump.post([&target] {
                     if (shell::FrmMain* model = target.load())
-                        model->c.btnStopTest.click();
+                        model->controls.btnStopTest.click();
                 });
             });
         }

@@ -132,7 +132,7 @@ class ArgumentParser {
     std::string word(const std::string& arg) {
         // help and guide take one name after them: "zelto-cli help \"Loop Back\"".
         if ((command_ == CliCommand::HelpTopic || command_ == CliCommand::Guide) && !topicGiven_) {
-            o_.topic = arg;
+            options_.topic = arg;
             topicGiven_ = true;
             return {};
         }
@@ -144,11 +144,11 @@ class ArgumentParser {
 
     std::string valued(const std::string& name, const std::string& value) {
         if (name == "--prometheus") {
-            if (!o_.prometheus.empty())
+            if (!options_.prometheus.empty())
                 return "--prometheus given twice";
             if (value.empty())
                 return "--prometheus needs a file name";
-            o_.prometheus = value;
+            options_.prometheus = value;
             flags_.push_back("--prometheus");
             return {};
         }
@@ -158,7 +158,7 @@ class ArgumentParser {
             if (value.empty())
                 return "--folder needs a folder name";
             folderGiven_ = true;
-            o_.folder = value;
+            options_.folder = value;
             return {};
         }
         if (testsGiven_)
@@ -168,7 +168,7 @@ class ArgumentParser {
         auto list = testList(value, error);
         if (!list)
             return error;
-        o_.tests = std::move(*list);
+        options_.tests = std::move(*list);
         flags_.push_back("--tests");
         return {};
     }
@@ -186,25 +186,25 @@ class ArgumentParser {
         flags_.push_back(flag->name);
         if (name == "--brief" || name == "--json") {
             const CliOutput wanted = name == "--brief" ? CliOutput::Brief : CliOutput::Json;
-            if (o_.output != CliOutput::Text && o_.output != wanted)
+            if (options_.output != CliOutput::Text && options_.output != wanted)
                 return "--brief and --json exclude each other";
-            o_.output = wanted;
+            options_.output = wanted;
             return {};
         }
         if (name == "--in")
-            o_.inOffice = true;
+            options_.inOffice = true;
         else if (name == "--errors-only")
-            o_.errorsOnly = true;
+            options_.errorsOnly = true;
         else if (name == "--simple")
-            o_.simple = true;
+            options_.simple = true;
         else if (name == "--timestamps")
-            o_.timestamps = true;
+            options_.timestamps = true;
         else if (name == "--key")
-            o_.keyValues = true;
+            options_.keyValues = true;
         else if (name == "--explain")
-            o_.explain = true;
+            options_.explain = true;
         else if (name == "--analyze")
-            o_.analyze = true;
+            options_.analyze = true;
         return {};
     }
 
@@ -219,17 +219,17 @@ class ArgumentParser {
                 }
             }
         }
-        o_.command = *command_;
+        options_.command = *command_;
         // "zelto-cli help" alone asks for the usage, as --help does.
-        if (o_.command == CliCommand::HelpTopic && !topicGiven_)
-            o_.command = CliCommand::Help;
-        return {o_, {}};
+        if (options_.command == CliCommand::HelpTopic && !topicGiven_)
+            options_.command = CliCommand::Help;
+        return {options_, {}};
     }
 
     static CliParse fail(std::string message) { return CliParse{std::nullopt, std::move(message)}; }
 
   private:
-    CliOptions o_;
+    CliOptions options_;
     std::optional<CliCommand> command_;
     std::vector<std::string_view> flags_;
     bool folderGiven_ = false;

@@ -17,7 +17,7 @@ struct CliCheck::Recording {
 CliCheck::CliCheck(shell::FrmMain& main) : main_(main), recording_(std::make_shared<Recording>()) {
     // The models' signals outlive any disconnect, so the observers share the recording rather
     // than point at this object.
-    shell::FrmMainControls& c = main_.c;
+    shell::FrmMainControls& c = main_.controls;
     for (int r = 0; r < static_cast<int>(c.Status.size()); ++r) {
         c.Status[r].changed.connect([rec = recording_, &box = c.Status[r], r] {
             if (rec->active && box.text() == "Running")
@@ -39,7 +39,7 @@ CliCheck::CliCheck(shell::FrmMain& main) : main_(main), recording_(std::make_sha
 }
 
 std::optional<std::string> CliCheck::prepare(const CliOptions& options) {
-    shell::FrmMainControls& c = main_.c;
+    shell::FrmMainControls& c = main_.controls;
     profiles::Session& s = main_.session();
     main_.showChecker();
     if (options.inOffice)
@@ -65,7 +65,7 @@ std::optional<std::string> CliCheck::prepare(const CliOptions& options) {
 }
 
 RunReport CliCheck::run() {
-    shell::FrmMainControls& c = main_.c;
+    shell::FrmMainControls& c = main_.controls;
     profiles::Session& s = main_.session();
     Recording& rec = *recording_;
     rec = Recording{};

@@ -12,28 +12,29 @@ constexpr double kPi = std::numbers::pi;
 
 void Continuous::drawHand() {
     const double a = handAngle_;
-    w_.RotLine.setEnd(w_.RotLine.x1 - static_cast<int>(std::lround(kHandLength * std::cos(a))),
-                      w_.RotLine.y1 + static_cast<int>(std::lround(kHandLength * std::sin(a))));
+    controls_.RotLine.setEnd(
+        controls_.RotLine.x1 - static_cast<int>(std::lround(kHandLength * std::cos(a))),
+        controls_.RotLine.y1 + static_cast<int>(std::lround(kHandLength * std::sin(a))));
 }
 
 void Continuous::Continuous_Click() {
-    if (w_.Continuous.value()) {
-        w_.BeepifPassed.setVisible(true);
-        w_.BeepIfFailed.setVisible(true);
-        w_.RotCircle.setVisible(true);
+    if (controls_.Continuous.value()) {
+        controls_.BeepifPassed.setVisible(true);
+        controls_.BeepIfFailed.setVisible(true);
+        controls_.RotCircle.setVisible(true);
         handAngle_ = kTwelve;
         drawHand();
-        w_.RotLine.setColor(ui::kDarkRed);
-        w_.RotLine.setVisible(true);
+        controls_.RotLine.setColor(ui::kDarkRed);
+        controls_.RotLine.setVisible(true);
     } else {
         engine_.btnStopTest_Click();
-        w_.BeepifPassed.setValue(false);
-        w_.BeepifPassed.setVisible(false);
-        w_.BeepIfFailed.setValue(false);
-        w_.BeepIfFailed.setVisible(false);
-        w_.Timer2.setEnabled(false);
-        w_.RotLine.setVisible(false);
-        w_.RotCircle.setVisible(false);
+        controls_.BeepifPassed.setValue(false);
+        controls_.BeepifPassed.setVisible(false);
+        controls_.BeepIfFailed.setValue(false);
+        controls_.BeepIfFailed.setVisible(false);
+        controls_.Timer2.setEnabled(false);
+        controls_.RotLine.setVisible(false);
+        controls_.RotCircle.setVisible(false);
     }
 }
 
@@ -43,15 +44,15 @@ void Continuous::Timer2_Timer() {
     if (engine_.running())
         return;
     if (handAngle_ > static_cast<float>(-kPi / 2)) {
-        w_.RotLine.setColor(ui::kDarkRed);
+        controls_.RotLine.setColor(ui::kDarkRed);
     } else {
         handAngle_ = kTwelve;
-        w_.RotLine.setColor(ui::kBrightGreen);
-        w_.TestStatus.setText("RUNNING");
-        s_.Run.RunSource = "Timer";
+        controls_.RotLine.setColor(ui::kBrightGreen);
+        controls_.TestStatus.setText("RUNNING");
+        session_.Run.RunSource = "Timer";
         engine_.RunTests_Click();
         // A run that was stopped ended the countdown: leave "STOPPED" in view.
-        if (!w_.Timer2.enabled())
+        if (!controls_.Timer2.enabled())
             return;
     }
     drawHand();
@@ -60,7 +61,7 @@ void Continuous::Timer2_Timer() {
         return;
     handAngle_ = static_cast<float>(handAngle_ - 2 * kPi / seconds);
     const double n = std::nearbyint((handAngle_ + kPi / 2) * seconds / (2 * kPi) + 1.4);
-    w_.TestStatus.setText("Waiting " + std::to_string(static_cast<int>(n)) + " Secs");
+    controls_.TestStatus.setText("Waiting " + std::to_string(static_cast<int>(n)) + " Secs");
 }
 
 }  // namespace zelto::run

@@ -14,7 +14,7 @@ class Continuous {
     static constexpr float kTwelve = 4.712389F;
 
     Continuous(RunControls& w, profiles::Session& s, Engine& engine)
-        : w_(w), s_(s), engine_(engine) {}
+        : controls_(w), session_(s), engine_(engine) {}
 
     void Continuous_Click();
     /// One countdown tick; at the end of the turn it runs the tests.
@@ -25,8 +25,8 @@ class Continuous {
   private:
     void drawHand();
 
-    RunControls& w_;
-    profiles::Session& s_;
+    RunControls& controls_;
+    profiles::Session& session_;
     Engine& engine_;
     float handAngle_ = kTwelve;
 };

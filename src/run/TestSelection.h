@@ -8,7 +8,7 @@ namespace zelto::run {
 /// The check boxes that choose which rows run, and the two exclusive beep options.
 class TestSelection {
   public:
-    TestSelection(RunControls& w, const profiles::Session& s) : w_(w), s_(s) {}
+    TestSelection(RunControls& w, const profiles::Session& s) : controls_(w), session_(s) {}
 
     void AllTests_Click();
     void CoreTests_Click();
@@ -17,8 +17,8 @@ class TestSelection {
     void BeepIfFailed_Click();
 
   private:
-    RunControls& w_;
-    const profiles::Session& s_;
+    RunControls& controls_;
+    const profiles::Session& session_;
 };
 
 }  // namespace zelto::run

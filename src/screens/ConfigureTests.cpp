@@ -29,7 +29,7 @@ std::string itemText(const std::string& item) {
 
 }  // namespace
 
-ConfigureTests::ConfigureTests(ProfileContext& context) : c_(context) {
+ConfigureTests::ConfigureTests(ProfileContext& context) : context_(context) {
     window.setVisible(false);
     Gateway.setToolTip("Loads the current gateway value into this test");
     DNS.setToolTip("Loads the current DNS servers values into this test");
@@ -63,7 +63,7 @@ void ConfigureTests::wireHandlers() {
 
 void ConfigureTests::open() {
     window.load();
-    const Session& s = c_.session;
+    const Session& s = context_.session;
     const int slot = s.OfficeIndex;
     ConfiguredBy.setText(s.Table.at(slot, 0, 4));
     window.setCaption(slot == 1 ? "Setup tests for In the Office"
@@ -92,7 +92,7 @@ int ConfigureTests::selectedLine(const char* missing) {
     const int line = Option1.selected();
     if (line >= 1 && line <= kLines)
         return line;
-    c_.prompt.tell(missing);
+    context_.prompt.tell(missing);
     return 0;
 }
 
@@ -119,8 +119,8 @@ void ConfigureTests::Gateway_Click() {
     if (line == 0)
         return;
     clearLine(line);
-    c_.net.GatherNetParams("Gateway", false);
-    const netparams::Snapshot& n = c_.net.snapshot();
+    context_.net.GatherNetParams("Gateway", false);
+    const netparams::Snapshot& n = context_.net.snapshot();
     std::vector<std::string> values;
     for (int a = 1; a <= 4; ++a) {
         if (count(n.AdapterIPs[a][0]) <= 0)
@@ -139,8 +139,8 @@ void ConfigureTests::DNS_Click() {
     if (line == 0)
         return;
     clearLine(line);
-    c_.net.GatherNetParams("DNS", false);
-    const netparams::Snapshot& n = c_.net.snapshot();
+    context_.net.GatherNetParams("DNS", false);
+    const netparams::Snapshot& n = context_.net.snapshot();
     std::vector<std::string> values;
     for (int d = 1; d <= 3; ++d) {
         if (n.DnsServers[d] != kBlank)
@@ -154,8 +154,8 @@ void ConfigureTests::DHCP_Click() {
     if (line == 0)
         return;
     clearLine(line);
-    c_.net.GatherNetParams("DHCP", false);
-    const netparams::Snapshot& n = c_.net.snapshot();
+    context_.net.GatherNetParams("DHCP", false);
+    const netparams::Snapshot& n = context_.net.snapshot();
     std::vector<std::string> values;
     for (int a = 1; a <= 3; ++a) {
         if (count(n.AdapterIPs[a][0]) > 0 && n.AdapterDhcp[a] == "Enabled" &&
@@ -172,10 +172,10 @@ void ConfigureTests::Autoconfig_Click(int index) {
         return;
     const std::string name = lower(Test[line].text());
     if (name != "gateway" && name != "dhcp" && name != "dns") {
-        c_.prompt.tell(word + " only works for a Gateway, DHCP or " +
-                       "DNS test. Use the button for 'Gateway', 'DHCP' or 'DNS' first, then "
-                       "press " +
-                       word);
+        context_.prompt.tell(word + " only works for a Gateway, DHCP or " +
+                             "DNS test. Use the button for 'Gateway', 'DHCP' or 'DNS' first, then "
+                             "press " +
+                             word);
         return;
     }
     TestValue[valueBox(line, 1)].setText(word);
@@ -208,7 +208,7 @@ void ConfigureTests::MoveUp_Click() {
     if (line == 0)
         return;
     if (line == 1) {
-        c_.prompt.tell("Sorry can't move any higher");
+        context_.prompt.tell("Sorry can't move any higher");
         return;
     }
     swapLines(line, line - 1);
@@ -219,19 +219,19 @@ void ConfigureTests::MoveDown_Click() {
     if (line == 0)
         return;
     if (line == kLines) {
-        c_.prompt.tell("Sorry I can't move any lower");
+        context_.prompt.tell("Sorry I can't move any lower");
         return;
     }
     swapLines(line, line + 1);
 }
 
 void ConfigureTests::TempStore_Click() {
-    ApplyEditedTests(c_, *this);
+    ApplyEditedTests(context_, *this);
 }
 
 void ConfigureTests::PermStore_Click() {
-    if (ApplyEditedTests(c_, *this))
-        SaveProfileFile(c_);
+    if (ApplyEditedTests(context_, *this))
+        SaveProfileFile(context_);
 }
 
 void ConfigureTests::MakePackage_Click() {

@@ -84,7 +84,7 @@ class ConfigureTests {
     void swapLines(int a, int b);
     void wireHandlers();
 
-    ProfileContext& c_;
+    ProfileContext& context_;
 };
 
 }  // namespace zelto::profiles

@@ -18,7 +18,7 @@ std::string netParmLogPath(const std::string& installDir, const std::tm& t) {
 
 NetParmsText::NetParmsText(NetParamsGatherer& net, profiles::Session& session, ui::Prompter& prompt,
                            const ui::Clock& clock)
-    : net_(net), s_(session), p_(prompt), clock_(clock) {
+    : net_(net), session_(session), prompt_(prompt), clock_(clock) {
     window.setVisible(false);
     window.setSize(kWidth, kHeight);
     AllWExplain.onClick = [this] { AllWExplain_Click(); };
@@ -69,7 +69,7 @@ void NetParmsText::ShowHelp_Click() {
 }
 
 void NetParmsText::PrintLog_Click() {
-    profiles::writeLogFile(s_, p_, "NetParm",
+    profiles::writeLogFile(session_, prompt_, "NetParm",
                            "Do you want to write the contents of this screen to log file: ",
                            Net_Parms_Text.text(), clock_.localNow());
 }
@@ -117,7 +117,7 @@ void NetParmsText::applyGatherOutcome(const GatherOutcome& outcome, const Snapsh
 void NetParmsText::showAnalysis(const Snapshot& snapshot) {
     Net_Parms_Text.setText("");
     Net_Parms_Text.setText(AnalyzeNetParams(snapshot, [this](const std::string& section) {
-        return help::ReadSqBrackFile(s_, p_, help::kHelpFile, section);
+        return help::ReadSqBrackFile(session_, prompt_, help::kHelpFile, section);
     }));
 }
 

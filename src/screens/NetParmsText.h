@@ -80,8 +80,8 @@ class NetParmsText {
     void open(int leftTwips);
 
     NetParamsGatherer& net_;
-    profiles::Session& s_;
-    ui::Prompter& p_;
+    profiles::Session& session_;
+    ui::Prompter& prompt_;
     const ui::Clock& clock_;
 };
 

@@ -36,7 +36,8 @@ int helpTextHeight(std::size_t characters) {
     return std::max(static_cast<int>(height), kMinTextHeight);
 }
 
-User_Guide::User_Guide(profiles::Session& session, ui::Prompter& prompt) : s_(session), p_(prompt) {
+User_Guide::User_Guide(profiles::Session& session, ui::Prompter& prompt)
+    : session_(session), prompt_(prompt) {
     window.setVisible(false);
     window.setSize(kHelpWidth, textHeight_ + kFrameHeight);
     for (int i = 0; i < static_cast<int>(GuideText.size()); ++i)
@@ -51,7 +52,7 @@ void User_Guide::HelpScreen(const std::string& topic) {
         b.setVisible(false);
     NetParmsH.setVisible(true);
     window.show();
-    const std::string text = ReadSqBrackFile(s_, p_, kHelpFile, topic);
+    const std::string text = ReadSqBrackFile(session_, prompt_, kHelpFile, topic);
     User_Guide_Text.setText(text.empty() ? "Unable to find help on " + topic : text);
     textWidth_ = kTextWidth;
     textHeight_ = helpTextHeight(system::utf8::characterCount(text));
@@ -63,7 +64,7 @@ void User_Guide::ReadUserGuide(const std::string& chapter) {
     window.setCaption("User Guide: " + chapter);
     NetParmsH.setVisible(false);
     window.show();
-    const std::string text = ReadSqBrackFile(s_, p_, kUserGuideFile, chapter);
+    const std::string text = ReadSqBrackFile(session_, prompt_, kUserGuideFile, chapter);
     User_Guide_Text.setText(text.empty() ? "Unable to find documentation on " + chapter : text);
 }
 

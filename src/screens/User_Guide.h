@@ -63,8 +63,8 @@ class User_Guide {
     std::function<void()> openNetParms;
 
   private:
-    profiles::Session& s_;
-    ui::Prompter& p_;
+    profiles::Session& session_;
+    ui::Prompter& prompt_;
     int textWidth_ = kTextWidth;
     int textHeight_ = 6000;
 };

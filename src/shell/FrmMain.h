@@ -39,17 +39,17 @@ struct Platform {
 };
 
 /// The main window as a model: its controls and the handlers behind them. The widget binds to
-/// `c`; tests and zelto-cli drive the handlers directly.
+/// `controls`; tests and zelto-cli drive the handlers directly.
 class FrmMain {
   public:
     FrmMain(profiles::Session& session, Platform platform);
     FrmMain(const FrmMain&) = delete;
     FrmMain& operator=(const FrmMain&) = delete;
 
-    FrmMainControls c;
+    FrmMainControls controls;
 
     profiles::ProfileContext& profiles() { return profileContext_; }
-    profiles::Session& session() { return s_; }
+    profiles::Session& session() { return session_; }
     run::Engine& engine() { return engine_; }
     const Tray& tray() const { return tray_; }
     /// The help and user guide screen, and the Network Parameters screen.
@@ -108,8 +108,8 @@ class FrmMain {
         Tray& tray_;
     };
 
-    profiles::Session& s_;
-    Platform p_;
+    profiles::Session& session_;
+    Platform platform_;
     profiles::ProfileContext profileContext_;
     run::TestSelection selection_;
     run::ResultsBox results_;

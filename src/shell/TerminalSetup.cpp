@@ -25,12 +25,12 @@ bool isSet(const char* name) {
 /// last one, in the screen's order, so the terminal reads like the screen's history.
 class TerminalScreen {
   public:
-    TerminalScreen(const package::Progress& p, std::ostream& out) : p_(p), out_(out) {}
+    TerminalScreen(const package::Progress& p, std::ostream& out) : progress_(p), out_(out) {}
     void paint() {
         // Headline, the file lines from the left column's top to the right one's end, then
         // the folder line.
         for (std::size_t index : {0, 6, 5, 4, 3, 2, 1, 8}) {
-            const ui::Label& label = p_.FileNam[index];
+            const ui::Label& label = progress_.FileNam[index];
             if (!label.visible() || label.text().empty() || label.text() == shown_[index])
                 continue;
             shown_[index] = label.text();
@@ -40,7 +40,7 @@ class TerminalScreen {
     }
 
   private:
-    const package::Progress& p_;
+    const package::Progress& progress_;
     std::ostream& out_;
     std::array<std::string, 9> shown_;
 };

@@ -19,12 +19,12 @@ class SystemClock : public Clock {
 
 class FixedClock : public Clock {
   public:
-    explicit FixedClock(std::tm t) : t_(t) {}
-    std::tm localNow() const override { return t_; }
-    void set(std::tm t) { t_ = t; }
+    explicit FixedClock(std::tm t) : time_(t) {}
+    std::tm localNow() const override { return time_; }
+    void set(std::tm t) { time_ = t; }
 
   private:
-    std::tm t_;
+    std::tm time_;
 };
 
 /// Builds a local broken-down time from its parts (month 1-12), for clocks in tests.

@@ -57,13 +57,13 @@ class ScriptedPrompter : public Prompter {
 /// Shows the hourglass for the lifetime of the guard, whatever way the scope is left.
 class BusyPointer {
   public:
-    explicit BusyPointer(Prompter& p) : p_(p) { p_.setBusy(true); }
-    ~BusyPointer() { p_.setBusy(false); }
+    explicit BusyPointer(Prompter& p) : prompter_(p) { prompter_.setBusy(true); }
+    ~BusyPointer() { prompter_.setBusy(false); }
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
 
   private:
-    Prompter& p_;
+    Prompter& prompter_;
 };
 
 }  // namespace zelto::ui

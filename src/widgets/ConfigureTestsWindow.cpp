@@ -71,15 +71,15 @@ QLabel* note(QWidget* parent, const QString& objectName, ui::Label& model) {
 }  // namespace
 
 ConfigureTestsWindow::ConfigureTestsWindow(profiles::ConfigureTests& model)
-    : QWidget(nullptr, Qt::Window), m_(model) {
+    : QWidget(nullptr, Qt::Window), model_(model) {
     setObjectName("ConfigureTests");
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(10, 10, 10, 10);
     outer->setSpacing(8);
 
     auto* bannerRow = new QHBoxLayout;
-    bannerRow->addWidget(boldLabel(this, "ConfiguredByLabel", m_.ConfiguredByLabel));
-    bannerRow->addWidget(edit(this, "ConfiguredBy", m_.ConfiguredBy), 1);
+    bannerRow->addWidget(boldLabel(this, "ConfiguredByLabel", model_.ConfiguredByLabel));
+    bannerRow->addWidget(edit(this, "ConfiguredBy", model_.ConfiguredBy), 1);
     outer->addLayout(bannerRow);
 
     auto* body = new QHBoxLayout;
@@ -95,8 +95,8 @@ QWidget* ConfigureTestsWindow::buildLines() {
     auto* grid = new QGridLayout(panel);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(6);
-    grid->addWidget(boldLabel(panel, "TestNameMessage", m_.TestNameMessage), 0, 1, 1, 2);
-    grid->addWidget(boldLabel(panel, "TestValues", m_.TestValues), 0, 3, 1, 3);
+    grid->addWidget(boldLabel(panel, "TestNameMessage", model_.TestNameMessage), 0, 1, 1, 2);
+    grid->addWidget(boldLabel(panel, "TestValues", model_.TestValues), 0, 3, 1, 3);
 
     constexpr int kLines = profiles::ConfigureTests::kLines;
     for (int line = 1; line <= kLines; ++line) {
@@ -105,21 +105,21 @@ QWidget* ConfigureTestsWindow::buildLines() {
         // "None selected" is a state of its own, which Qt's exclusive radio buttons cannot
         // show: the model keeps the one selection and every button mirrors it.
         option->setAutoExclusive(false);
-        bind(option, m_.Option1, line);
+        bind(option, model_.Option1, line);
         QObject::connect(option, &QRadioButton::clicked, [this, option, line] {
-            option->setChecked(m_.Option1.selected() == line);
+            option->setChecked(model_.Option1.selected() == line);
         });
         grid->addWidget(option, line, 0);
 
-        auto* test = edit(panel, name("Test", line), m_.Test[line]);
+        auto* test = edit(panel, name("Test", line), model_.Test[line]);
         test->setMinimumWidth(110);
         grid->addWidget(test, line, 1);
-        auto* message = edit(panel, name("TestMessage", line), m_.TestMessage[line]);
+        auto* message = edit(panel, name("TestMessage", line), model_.TestMessage[line]);
         message->setMinimumWidth(300);
         grid->addWidget(message, line, 2);
         for (int k = 1; k <= profiles::ConfigureTests::kValuesPerLine; ++k) {
             const int box = profiles::ConfigureTests::valueBox(line, k);
-            auto* value = edit(panel, name("TestValue", box), m_.TestValue[box]);
+            auto* value = edit(panel, name("TestValue", box), model_.TestValue[box]);
             value->setMinimumWidth(120);
             grid->addWidget(value, line, 2 + k);
         }
@@ -136,37 +136,37 @@ QWidget* ConfigureTestsWindow::buildActions() {
     auto* panel = new QWidget(this);
     auto* col = new QVBoxLayout(panel);
     col->setContentsMargins(0, 0, 0, 0);
-    col->addWidget(note(panel, "Text1", m_.Text1));
+    col->addWidget(note(panel, "Text1", model_.Text1));
 
     auto* frame = new QGroupBox(panel);
     frame->setObjectName("Frame1");
     auto* fills = new QVBoxLayout(frame);
-    fills->addWidget(note(frame, "Text2", m_.Text2));
-    fills->addWidget(button(frame, "Gateway", m_.Gateway));
-    fills->addWidget(button(frame, "DNS", m_.DNS));
-    fills->addWidget(button(frame, "DHCP", m_.DHCP));
+    fills->addWidget(note(frame, "Text2", model_.Text2));
+    fills->addWidget(button(frame, "Gateway", model_.Gateway));
+    fills->addWidget(button(frame, "DNS", model_.DNS));
+    fills->addWidget(button(frame, "DHCP", model_.DHCP));
     auto* keywords = new QHBoxLayout;
     for (int i = 0; i < 2; ++i)
-        keywords->addWidget(button(frame, name("Autoconfig", i), m_.Autoconfig[i]));
+        keywords->addWidget(button(frame, name("Autoconfig", i), model_.Autoconfig[i]));
     fills->addLayout(keywords);
     col->addWidget(frame);
 
-    col->addWidget(button(panel, "ClearValues", m_.ClearValues));
+    col->addWidget(button(panel, "ClearValues", model_.ClearValues));
     auto* moves = new QHBoxLayout;
-    auto* up = button(panel, "MoveUp", m_.MoveUp);
+    auto* up = button(panel, "MoveUp", model_.MoveUp);
     up->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    auto* down = button(panel, "MoveDown", m_.MoveDown);
+    auto* down = button(panel, "MoveDown", model_.MoveDown);
     down->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     moves->addWidget(up);
     moves->addWidget(down);
     col->addLayout(moves);
     col->addStretch();
 
-    auto* temp = button(panel, "TempStore", m_.TempStore);
+    auto* temp = button(panel, "TempStore", model_.TempStore);
     temp->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
-    auto* perm = button(panel, "PermStore", m_.PermStore);
+    auto* perm = button(panel, "PermStore", model_.PermStore);
     perm->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    auto* package = button(panel, "MakePackage", m_.MakePackage);
+    auto* package = button(panel, "MakePackage", model_.MakePackage);
     for (QPushButton* b : {temp, perm, package})
         col->addWidget(b);
     panel->setFixedWidth(240);
@@ -174,8 +174,8 @@ QWidget* ConfigureTestsWindow::buildActions() {
 }
 
 void ConfigureTestsWindow::bindWindow() {
-    bind(this, m_.window);
-    m_.window.raised.connect([this] {
+    bind(this, model_.window);
+    model_.window.raised.connect([this] {
         raise();
         activateWindow();
     });
@@ -185,13 +185,13 @@ void ConfigureTestsWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    m_.window.setState(windowStateOf(this));
+    model_.window.setState(windowStateOf(this));
 }
 
 void ConfigureTestsWindow::closeEvent(QCloseEvent* event) {
     // Closing only hides the screen; the next opening reloads it from the profile.
     event->ignore();
-    m_.unload();
+    model_.unload();
 }
 
 }  // namespace zelto::widgets

@@ -22,7 +22,7 @@ class ConfigureTestsWindow : public QWidget {
     QWidget* buildActions();
     void bindWindow();
 
-    profiles::ConfigureTests& m_;
+    profiles::ConfigureTests& model_;
 };
 
 }  // namespace zelto::widgets

@@ -38,7 +38,7 @@ QFont reportFont() {
 }  // namespace
 
 NetParmsWindow::NetParmsWindow(netparams::NetParmsText& model)
-    : ScreenWidget(model.window), m_(model) {
+    : ScreenWidget(model.window), model_(model) {
     setObjectName("NetParmsText");
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(10, 8, 10, 10);
@@ -49,7 +49,7 @@ NetParmsWindow::NetParmsWindow(netparams::NetParmsText& model)
     QFont big = title_->font();
     big.setPointSize(12);
     title_->setFont(big);
-    bind(title_, m_.ScreenTitle);
+    bind(title_, model_.ScreenTitle);
     outer->addWidget(title_);
 
     auto* row = new QHBoxLayout;
@@ -63,14 +63,15 @@ NetParmsWindow::NetParmsWindow(netparams::NetParmsText& model)
     text_->setMinimumWidth(QFontMetrics(text_->font()).horizontalAdvance(QString(81, 'M')) +
                            text_->verticalScrollBar()->sizeHint().width() +
                            2 * text_->frameWidth() + 8);
-    bind(text_, m_.Net_Parms_Text);
+    bind(text_, model_.Net_Parms_Text);
     row->addWidget(text_, 1);
 
     auto* buttons = new QVBoxLayout;
     buttons->setSpacing(6);
-    const std::array<ui::Button*, 7> column{
-        &m_.AllWExplain,   &m_.KeyWExplain, &m_.AllParameters, &m_.AnalyzeParameters,
-        &m_.AdapterStatus, &m_.ShowHelp,    &m_.PrintLog};
+    const std::array<ui::Button*, 7> column{&model_.AllWExplain,   &model_.KeyWExplain,
+                                            &model_.AllParameters, &model_.AnalyzeParameters,
+                                            &model_.AdapterStatus, &model_.ShowHelp,
+                                            &model_.PrintLog};
     const std::array<const char*, 7> names{"AllWExplain",       "KeyWExplain",   "AllParameters",
                                            "AnalyzeParameters", "AdapterStatus", "ShowHelp",
                                            "PrintLog"};
@@ -85,7 +86,7 @@ NetParmsWindow::NetParmsWindow(netparams::NetParmsText& model)
     buttons->addStretch(1);
     auto* moves = new QHBoxLayout;
     for (auto [button, name] :
-         {std::pair{&m_.MoveLeft, "MoveLeft"}, std::pair{&m_.MoveRight, "MoveRight"}}) {
+         {std::pair{&model_.MoveLeft, "MoveLeft"}, std::pair{&model_.MoveRight, "MoveRight"}}) {
         auto* b = new QPushButton(this);
         b->setObjectName(name);
         bind(b, *button);

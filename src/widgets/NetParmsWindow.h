@@ -18,7 +18,7 @@ class NetParmsWindow : public ScreenWidget {
     QPlainTextEdit* text() const { return text_; }
 
   private:
-    netparams::NetParmsText& m_;
+    netparams::NetParmsText& model_;
     QLabel* title_ = nullptr;
     QPlainTextEdit* text_ = nullptr;
 };

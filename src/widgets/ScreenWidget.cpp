@@ -21,7 +21,8 @@ int twipsToPixels(int twips, const QWidget* widget) {
     return static_cast<int>(std::lround(twips * dpi / static_cast<double>(ui::kTwipsPerInch)));
 }
 
-ScreenWidget::ScreenWidget(ui::ScreenWindow& window) : QWidget(nullptr, Qt::Window), w_(window) {
+ScreenWidget::ScreenWidget(ui::ScreenWindow& window)
+    : QWidget(nullptr, Qt::Window), window_(window) {
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
@@ -30,18 +31,18 @@ int ScreenWidget::clientWidth(int modelWidthTwips) {
 }
 
 void ScreenWidget::bindWindow() {
-    bind(this, w_);
-    w_.raised.connect([this] {
+    bind(this, window_);
+    window_.raised.connect([this] {
         raise();
         activateWindow();
     });
-    w_.placed.connect([this] { place(); });
-    w_.resized.connect([this] {
-        if (w_.width() > 0 && w_.height() > 0)
-            resize(clientWidth(w_.width()), twipsToPixels(w_.height(), this));
+    window_.placed.connect([this] { place(); });
+    window_.resized.connect([this] {
+        if (window_.width() > 0 && window_.height() > 0)
+            resize(clientWidth(window_.width()), twipsToPixels(window_.height(), this));
     });
-    if (w_.width() > 0 && w_.height() > 0)
-        resize(clientWidth(w_.width()), twipsToPixels(w_.height(), this));
+    if (window_.width() > 0 && window_.height() > 0)
+        resize(clientWidth(window_.width()), twipsToPixels(window_.height(), this));
     // Until the model places it, the window system chooses where a screen opens.
 }
 
@@ -49,20 +50,20 @@ void ScreenWidget::place() {
     const QScreen* s = screen();
     const QRect area = s != nullptr ? s->availableGeometry() : QRect(0, 0, 1024, 768);
     const int top = isVisible() ? std::max(pos().y(), area.top()) : area.top() + kFirstTop;
-    move(area.left() + twipsToPixels(w_.left(), this), top);
+    move(area.left() + twipsToPixels(window_.left(), this), top);
 }
 
 void ScreenWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    w_.setState(windowStateOf(this));
+    window_.setState(windowStateOf(this));
 }
 
 void ScreenWidget::closeEvent(QCloseEvent* event) {
     // Closing only hides the screen: it is reused, with its texts, when next opened.
     event->accept();
-    w_.unload();
+    window_.unload();
 }
 
 }  // namespace zelto::widgets

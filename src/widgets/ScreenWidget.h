@@ -26,7 +26,7 @@ class ScreenWidget : public QWidget {
   private:
     void place();
 
-    ui::ScreenWindow& w_;
+    ui::ScreenWindow& window_;
 };
 
 }  // namespace zelto::widgets

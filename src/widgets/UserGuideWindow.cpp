@@ -19,7 +19,8 @@ constexpr int kSpacing = 10;
 
 }  // namespace
 
-UserGuideWindow::UserGuideWindow(help::User_Guide& model) : ScreenWidget(model.window), m_(model) {
+UserGuideWindow::UserGuideWindow(help::User_Guide& model)
+    : ScreenWidget(model.window), model_(model) {
     setObjectName("User_Guide");
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
@@ -35,7 +36,7 @@ UserGuideWindow::UserGuideWindow(help::User_Guide& model) : ScreenWidget(model.w
     QFont prose = QApplication::font();
     prose.setPointSize(10);
     text_->setFont(prose);
-    bind(text_, m_.User_Guide_Text);
+    bind(text_, model_.User_Guide_Text);
     row->addWidget(text_, 1);
 
     column_ = new QWidget(this);
@@ -45,12 +46,12 @@ UserGuideWindow::UserGuideWindow(help::User_Guide& model) : ScreenWidget(model.w
     for (int index : help::User_Guide::kChapterOrder) {
         auto* b = new QPushButton(column_);
         b->setObjectName(QString("GuideText%1").arg(index));
-        bind(b, m_.GuideText.at(index));
+        bind(b, model_.GuideText.at(index));
         buttons->addWidget(b);
     }
     auto* netParms = new QPushButton(column_);
     netParms->setObjectName("NetParmsH");
-    bind(netParms, m_.NetParmsH);
+    bind(netParms, model_.NetParmsH);
     buttons->addWidget(netParms);
     buttons->addStretch(1);
     row->addWidget(column_);
@@ -61,8 +62,8 @@ UserGuideWindow::UserGuideWindow(help::User_Guide& model) : ScreenWidget(model.w
 int UserGuideWindow::clientWidth(int modelWidthTwips) {
     // The text box keeps its stated width even when the buttons' captions need more room than
     // the window's width leaves them.
-    const int wanted =
-        twipsToPixels(m_.textWidth(), this) + column_->sizeHint().width() + kSpacing + 2 * kMargin;
+    const int wanted = twipsToPixels(model_.textWidth(), this) + column_->sizeHint().width() +
+                       kSpacing + 2 * kMargin;
     return std::max(twipsToPixels(modelWidthTwips, this), wanted);
 }
 

@@ -20,7 +20,7 @@ class UserGuideWindow : public ScreenWidget {
     int clientWidth(int modelWidthTwips) override;
 
   private:
-    help::User_Guide& m_;
+    help::User_Guide& model_;
     QPlainTextEdit* text_ = nullptr;
     QWidget* column_ = nullptr;
 };

@@ -164,7 +164,7 @@ TEST(FaultLab, ARunWhoseNetworkBreaksEndsWithTheLinesOfWhatBrokeAndTheAddressIsF
             test::RecordingTrayHost tray;
             FrmMain main(session, {prompt, end, probes, net, pump, clock, settings, tray});
             main.showChecker();
-            auto& c = main.c;
+            auto& c = main.controls;
             auto statuses = [&] {
                 return std::vector<std::string>{c.Status[1].text(), c.Status[2].text(),
                                                 c.Status[3].text()};

@@ -45,7 +45,7 @@ TEST(OutOfOfficeLab, BundledProfileTestsTheLabsGatewayAndDnsServer) {
         net.gatherer().setOutcomeHandler(
             [&main](const netparams::GatherOutcome& o) { main.applyGatherOutcome(o); });
         main.showChecker();
-        auto& c = main.c;
+        auto& c = main.controls;
         EXPECT_EQ(c.current_ip.text(), "10.200.0.2");
         EXPECT_EQ(c.Adapter_status.text(), "lab0 (veth)-Enabled-Operational");
 

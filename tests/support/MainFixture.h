@@ -51,7 +51,7 @@ struct MainRig {
     shell::MemorySettingsStore settings;
     RecordingTrayHost tray;
     shell::FrmMain main{session, {prompt, end, probes, net, pump, clock, settings, tray}};
-    shell::FrmMainControls& c = main.c;
+    shell::FrmMainControls& c = main.controls;
     int endStatus = -1;
 };
 
