@@ -12,34 +12,22 @@ namespace zelto::help {
 namespace {
 
 TEST(SectionText, MatchesHeadersExactlyButWithoutRegardToCase) {
-    const std::vector<std::string> lines{"Text before any header",
-                                         "[Gateway]",
-                                         "Check the cable.",
-                                         "",
-                                         "[Gateway] ",
-                                         "[DNS]",
-                                         "[gateway]",
-                                         "Never reached.",
-                                         "[All]",
-                                         "Named All.",
-                                         "[ Mail ]",
-                                         "Spaced.",
-                                         "[Intranet]",
-                                         "Connect the VPN.",
-                                         "Last line."};
+    const std::vector<std::string> lines{
+        "Before", "[Gateway]", "Cable.",   "",        "[Gateway] ", "[DNS]", "[gateway]", "Never.",
+        "[All]",  "All.",      "[ Mail ]", "Spaced.", "[Intranet]", "VPN.",  "Last."};
     std::string whole;
     for (const std::string& line : lines)
         whole += line + "\r\n";
     const std::pair<const char*, std::string> cases[] = {
         // Blank lines and a header with a trailing space are body; the first match wins.
-        {"GATEWAY", "Check the cable.\r\n\r\n[Gateway] \r\n"},
+        {"GATEWAY", "Cable.\r\n\r\n[Gateway] \r\n"},
         {"DNS", ""},
-        {"All", "Named All.\r\n"},  // only "all" means the whole file
+        {"All", "All.\r\n"},  // only "all" means the whole file
         {"all", whole},
         {" Mail ", "Spaced.\r\n"},
         {"Mail", ""},
-        {"intranet", "Connect the VPN.\r\nLast line.\r\n"},
-        {"Text before any header", ""}};
+        {"intranet", "VPN.\r\nLast.\r\n"},
+        {"Before", ""}};
     for (const auto& [section, text] : cases)
         EXPECT_EQ(sectionText(lines, section), text) << section;
 }
