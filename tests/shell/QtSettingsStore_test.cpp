@@ -23,7 +23,7 @@ TEST(QtSettingsStore, WhatIsWrittenReadsBackFromTheFileAndAFailedSyncKeepsNothin
     store.write("Zelto", "Place", "Top", "-40");
     EXPECT_EQ(store.read("Zelto", "Options", "Continuous", "0"), "1");
     EXPECT_EQ(store.read("Zelto", "Place", "Top", "0"), "-40");
-    EXPECT_NE(dir.read("Zelto/Zelto.conf").find("Continuous=1"), std::string::npos);
+    EXPECT_NE(dir.read("Zelto/Zelto.conf").find("[Options]\nContinuous=1"), std::string::npos);
 
     // A folder that cannot be made: the write is lost without harm to what stands in its way.
     dir.write("blocked", "a file, not a folder");

@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include "probes/NetworkServices.h"
 #include "shell/QtEventPump.h"
 #include "support/EngineRig.h"
 
@@ -26,30 +25,24 @@ using namespace std::chrono_literals;
 
 /// Pings answer at once; a connect sleeps (no polling) for `connectTime` or until stopped,
 /// and notes how many events the UI thread had served by the time it returned.
-class SlowConnect : public ThreadedProbes {
-  public:
+struct SlowConnect : ThreadedProbes {
     probes::PingResult ping(const std::string&, std::stop_token) override {
         return {0, "0 ms", true};
     }
-    std::string getIPFromHostName(const std::string& name, std::stop_token) override {
-        return name == " " ? "192.0.2.10" : "";
+    std::string getIPFromHostName(const std::string&, std::stop_token) override {
+        return "192.0.2.10";
     }
     probes::ConnectResult connect(const std::string&, int, std::stop_token stop) override {
         std::mutex m;
         std::condition_variable_any cv;
         std::unique_lock lock(m);
-        const bool stopped = cv.wait_for(lock, stop, connectTime, [] { return false; }),
-                   cancelled = stop.stop_requested();
-        (void)stopped;
+        (void)cv.wait_for(lock, stop, connectTime, [] { return false; });
         eventsAtReturn = eventsServed.load();
-        wasCancelled = cancelled;
-        return cancelled ? probes::ConnectResult::Cancelled : probes::ConnectResult::Connected;
+        return stop.stop_requested() ? probes::ConnectResult::Cancelled
+                                     : probes::ConnectResult::Connected;
     }
-
-    std::chrono::milliseconds connectTime{10s};
-    std::atomic<int> eventsServed{0};
-    std::atomic<int> eventsAtReturn{-1};
-    std::atomic<bool> wasCancelled{false};
+    std::chrono::milliseconds connectTime{1500ms};
+    std::atomic<int> eventsServed{0}, eventsAtReturn{-1};
 };
 
 double cpuSeconds() {
@@ -67,23 +60,26 @@ struct QtApp {
     QCoreApplication app{argc, argv};
 };
 
-struct Responsiveness : ::testing::Test, QtApp, EngineRig<SlowConnect, shell::QtEventPump> {
-    Responsiveness() { profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}}); }
-};
+struct Responsiveness : ::testing::Test, QtApp, EngineRig<SlowConnect, shell::QtEventPump> {};
 
-TEST_F(Responsiveness, StopClickAndTimerTicksAreServedBeforeTheProbeReturns) {
+TEST_F(Responsiveness, TimerTicksAndAStopAreServedWhileAConnectWaitsAtAlmostNoCpu) {
+    profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}});
     // A timer of the window, driven by a QTimer as the widget layer drives it.
-    int ticks = 0;
     w.Timer2.setEnabled(true);
-    w.Timer2.onTick = [&] {
-        ++ticks;
-        ++probes.eventsServed;
-    };
+    w.Timer2.onTick = [&] { ++probes.eventsServed; };
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { w.Timer2.tick(); });
-    timer.start(50);
+    timer.start(100);
+    const double before = cpuSeconds();
+    engine.RunTests_Click();
+    const double used = cpuSeconds() - before;
+    RecordProperty("cpu_ms", static_cast<int>(used * 1000));
+    EXPECT_EQ(w.Status[1].text(), "passed");
+    EXPECT_GE(probes.eventsAtReturn.load(), 5) << "timer ticks were not served during the wait";
+    EXPECT_LT(used, 0.1) << "a 1.5 s wait used " << used << " s of CPU";
 
-    // The Stop click arrives from outside, as a posted event.
+    // The Stop click arrives from outside, as a posted event, and cuts the connect short.
+    probes.connectTime = 10s;
     bool stopServedWhileRunning = false;
     std::jthread user([&] {
         std::this_thread::sleep_for(400ms);
@@ -91,39 +87,15 @@ TEST_F(Responsiveness, StopClickAndTimerTicksAreServedBeforeTheProbeReturns) {
             &app,
             [&] {
                 stopServedWhileRunning = engine.running();
-                ++probes.eventsServed;
                 engine.btnStopTest_Click();
             },
             Qt::QueuedConnection);
     });
-
     const auto start = std::chrono::steady_clock::now();
     engine.RunTests_Click();
-    const auto took = std::chrono::steady_clock::now() - start;
-
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "Stop did not reach the connect";
     EXPECT_TRUE(stopServedWhileRunning);
-    EXPECT_TRUE(probes.wasCancelled) << "Stop did not reach the connect in flight";
-    EXPECT_LT(took, 5s);
-    EXPECT_GE(probes.eventsAtReturn.load(), 3) << "timer ticks were not served during the wait";
     EXPECT_EQ(w.Status[1].text(), "Stopped");
-    EXPECT_EQ(w.TestStatus.text(), "STOPPED");
-}
-
-TEST_F(Responsiveness, WaitingForASlowConnectCostsAlmostNoCpu) {
-    probes.connectTime = 1500ms;
-    int ticks = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-    timer.start(100);
-
-    const double before = cpuSeconds();
-    engine.RunTests_Click();
-    const double used = cpuSeconds() - before;
-
-    RecordProperty("cpu_ms", static_cast<int>(used * 1000));
-    EXPECT_EQ(w.Status[1].text(), "passed");
-    EXPECT_GE(ticks, 5);
-    EXPECT_LT(used, 0.1) << "a 1.5 s wait used " << used << " s of CPU";
 }
 
 }  // namespace

@@ -11,73 +11,49 @@
 namespace zelto::test {
 namespace {
 
-struct Selection : MainFixture {
-    Selection() {
-        const std::vector<std::string> names{"Loop Back", "Gateway", "Web", "DNS", "Mail"};
-        for (int r = 0; r <= profiles::MaxTestRow; ++r)
-            session.Table.at(0, r, 0) = profiles::kBlank;
-        for (std::size_t r = 0; r < names.size(); ++r)
-            session.Table.at(0, static_cast<int>(r), 0) = std::to_string(r + 1) + ") " + names[r];
-        session.TestCount = static_cast<int>(names.size());
-    }
-    ui::CheckBox& box(const std::string& name) {
-        if (name == "All")
-            return c.AllTests;
-        if (name == "Core")
-            return c.CoreTests;
-        if (name == "Passed")
-            return c.BeepifPassed;
-        if (name == "Failed")
-            return c.BeepIfFailed;
-        return c.Test[std::stoi(name) - 1];
-    }
-    /// Rows as Y/N, then All Tests and Core Tests, then the two beep boxes.
-    std::string state() {
+TEST_F(MainFixture, SelectionClicksCascadeAsTheRowsAndOptionsRequire) {
+    const std::vector<std::string> names{"Loop Back", "Gateway", "Web", "DNS", "Mail"};
+    for (int r = 0; r <= profiles::MaxTestRow; ++r)
+        session.Table.at(0, r, 0) =
+            r < 5 ? std::to_string(r + 1) + ") " + names[r] : profiles::kBlank;
+    session.TestCount = 5;
+    // All Tests, Core Tests, Beep if passed, Beep if failed, or a row by its number.
+    auto box = [this](char b) -> ui::CheckBox& {
+        const std::string options = "ACPF";
+        ui::CheckBox* boxes[] = {&c.AllTests, &c.CoreTests, &c.BeepifPassed, &c.BeepIfFailed};
+        return options.find(b) != std::string::npos ? *boxes[options.find(b)] : c.Test[b - '1'];
+    };
+    // Rows as Y/N, then the four options.
+    auto state = [&] {
         std::string s;
-        for (int r = 0; r < session.TestCount; ++r)
-            s += c.Test[r].value() ? 'Y' : 'N';
-        for (const char* b : {"All", "Core", "Passed", "Failed"})
-            s += std::string(" ") + (box(b).value() ? 'Y' : 'N');
+        for (const char b : std::string("12345 A C P F"))
+            s += b == ' ' ? ' ' : box(b).value() ? 'Y' : 'N';
         return s;
-    }
-};
-
-TEST_F(Selection, ClicksCascadeAsTheRowsAndOptionsRequire) {
-    struct Case {
-        std::vector<std::string> clicks;
-        std::string after;
     };
-    const std::vector<Case> cases{
-        {{"All"}, "YYYYY Y N N N"},
-        {{"All", "All"}, "NNNNN N N N N"},
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"A", "YYYYY Y N N N"},
+        {"AA", "NNNNN N N N N"},
         // Core rows are Loop Back, Gateway and DNS; the others follow the opposite value.
-        {{"Core"}, "YYNYN N Y N N"},
-        {{"Core", "Core"}, "NNYNY N N N N"},
+        {"C", "YYNYN N Y N N"},
+        {"CC", "NNYNY N N N N"},
         // Ticking Core while All is ticked clears All, whose handler clears every row first.
-        {{"All", "Core"}, "YYNYN N Y N N"},
-        {{"Core", "All"}, "YYYYY Y N N N"},
+        {"AC", "YYNYN N Y N N"},
+        {"CA", "YYYYY Y N N N"},
         // Unticking one row while All is ticked leaves only that row.
-        {{"All", "3"}, "NNYNN N N N N"},
-        {{"3", "5"}, "NNYNY N N N N"},
-        {{"Passed", "Failed"}, "NNNNN N N N Y"},
-        {{"Failed", "Passed"}, "NNNNN N N Y N"},
-        {{"Passed", "Passed"}, "NNNNN N N N N"},
+        {"A3", "NNYNN N N N N"},
+        {"35", "NNYNY N N N N"},
+        {"PF", "NNNNN N N N Y"},
+        {"FP", "NNNNN N N Y N"},
+        {"PP", "NNNNN N N N N"},
     };
-    for (const Case& k : cases) {
-        for (const char* b : {"All", "Core", "Passed", "Failed"})
+    for (const auto& [clicks, after] : cases) {
+        for (const char b : std::string("ACPF12345"))
             box(b).setValue(false);
-        for (int r = 0; r < session.TestCount; ++r)
-            c.Test[r].setValue(false);
-        std::string trace;
-        for (const std::string& click : k.clicks) {
+        for (const char click : clicks)
             box(click).click();
-            trace += click + " ";
-        }
-        EXPECT_EQ(state(), k.after) << trace;
+        EXPECT_EQ(state(), after) << clicks;
     }
-}
-
-TEST_F(Selection, AllTestsIsIgnoredWhileTheTestsAreBeingSetUp) {
+    // All Tests is ignored while the tests are being set up.
     session.SettingUpTests = true;
     c.AllTests.click();
     EXPECT_EQ(state(), "NNNNN Y N N N");

@@ -31,12 +31,7 @@ class ScriptedPump : public ui::EventPump {
         std::lock_guard lock(mutex_);
         queue_.push_back({std::chrono::steady_clock::now() + after, std::move(action)});
     }
-    void processPending() override {
-        ++pendingCalls;
-        if (onPending)
-            onPending(pendingCalls);
-        runDue();
-    }
+    void processPending() override { runDue(); }
     void waitUntil(const std::function<bool()>& done) override {
         std::unique_lock lock(mutex_);
         for (;;) {
@@ -60,10 +55,6 @@ class ScriptedPump : public ui::EventPump {
         cv_.notify_all();
     }
     void repaint() override {}
-
-    /// Called with the running count of processPending calls, before the due actions.
-    std::function<void(int)> onPending;
-    int pendingCalls = 0;
 
   private:
     struct Action {

@@ -16,12 +16,6 @@
 
 namespace zelto::test {
 
-/// inet_addr's reading of an address, as the Linux probes read it.
-inline bool readsAsDotted(const std::string& text) {
-    const in_addr_t a = ::inet_addr(text.c_str());
-    return a != INADDR_NONE && a != 0;
-}
-
 /// Probes that only block: each start call runs its blocking twin on a thread of its own.
 class ThreadedProbes : public probes::NetworkServices {
   public:
@@ -38,7 +32,11 @@ class ThreadedProbes : public probes::NetworkServices {
         onThread([this, dotted, port, stop] { return connect(dotted, port, stop); },
                  std::move(done));
     }
-    bool isDottedAddress(const std::string& text) const override { return readsAsDotted(text); }
+    /// inet_addr's reading of an address, as the Linux probes read it.
+    bool isDottedAddress(const std::string& text) const override {
+        const in_addr_t a = ::inet_addr(text.c_str());
+        return a != INADDR_NONE && a != 0;
+    }
 
   private:
     template <class Work, class Done>
@@ -51,22 +49,22 @@ class ThreadedProbes : public probes::NetworkServices {
 class FakeNetworkServices : public ThreadedProbes {
   public:
     probes::PingResult ping(const std::string& dotted, std::stop_token stop) override {
-        record("ping " + dotted);
+        record("ping " + dotted, stop);
         waitOrStop(delay, stop);
         auto it = pings.find(dotted);
         if (it != pings.end())
             return it->second;
         return {11010, "800 ms", std::nullopt};
     }
-    std::string getIPFromHostName(const std::string& name, std::stop_token /*stop*/) override {
-        record("lookup " + name);
+    std::string getIPFromHostName(const std::string& name, std::stop_token stop) override {
+        record("lookup " + name, stop);
         auto it = names.find(name);
         return it == names.end() ? std::string() : it->second;
     }
     probes::ConnectResult connect(const std::string& dotted, int port,
                                   std::stop_token stop) override {
         const std::string key = dotted + ":" + std::to_string(port);
-        record("connect " + key);
+        record("connect " + key, stop);
         auto it = connects.find(key);
         std::chrono::milliseconds wait = it == connects.end() ? delay : it->second.second;
         if (!waitOrStop(wait, stop))
@@ -94,11 +92,17 @@ class FakeNetworkServices : public ThreadedProbes {
     std::map<std::string, std::pair<probes::ConnectResult, std::chrono::milliseconds>> connects;
     std::map<std::string, std::string> names{{" ", "192.0.2.10"}};
     std::chrono::milliseconds delay{0};
+    /// A pause before the answer to one call ("ping 192.0.2.1"), cut short by a stop.
+    std::map<std::string, std::chrono::milliseconds> pauses;
 
   private:
-    void record(std::string call) {
-        std::lock_guard lock(mutex_);
-        calls_.push_back(std::move(call));
+    void record(const std::string& call, const std::stop_token& stop) {
+        {
+            std::lock_guard lock(mutex_);
+            calls_.push_back(call);
+        }
+        if (const auto it = pauses.find(call); it != pauses.end())
+            waitOrStop(it->second, stop);
     }
     // Sleeps in small slices so a stop request is honoured quickly; false when stopped.
     static bool waitOrStop(std::chrono::milliseconds total, const std::stop_token& stop) {

@@ -12,8 +12,8 @@
 namespace zelto::test {
 
 /// A main window model over a temporary program folder, with fake platform pieces, served by
-/// the given pump (the desktop's blocking one or the command line's).
-template <class Pump>
+/// the given pump (the desktop's blocking one or the command line's) and probes.
+template <class Pump, class Probes = FakeNetworkServices>
 struct MainRig {
     MainRig() { session.InstallDir = dir.path(); }
 
@@ -44,7 +44,7 @@ struct MainRig {
     profiles::Session session;
     ui::ScriptedPrompter prompt;
     ui::ThrowingProgramEnd end;
-    FakeNetworkServices probes;
+    Probes probes;
     FakeGatherer net;
     Pump pump;
     ui::FixedClock clock{ui::makeLocalTime(2008, 3, 7, 14, 5, 9)};
