@@ -20,66 +20,38 @@ bool contains(const std::string& text, const std::string& part) {
 // Every combination of the two item flags, with and without a message: the row's status,
 // colour, cross and message line, and the light the tray shows after the run.
 TEST_F(EngineFixture, RowsAreClassifiedByWhatTheirItemsDid) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> items;
-        std::string message, status, line;
+    struct Outcome {
+        std::string status;
         ui::Color color;
         std::string tip;
     };
-    const std::string passed = "icon 103 Stopped-Last pass OK", failed = "failed. Click cross",
-                      problem = "!!!!!!!!!!! You may not be able to reach it\r\n";
-    const std::vector<Case> cases{
-        {"PingPasses",
-         {"192.0.2.1"},
-         "reach it",
-         "passed",
-         "            You can reach it\r\n",
-         ui::kGreen,
-         passed},
-        {"NoItemsNoMessage", {}, "", "passed", "Test 2) Web\r\n\r\n", ui::kGreen, passed},
-        {"PingFails",
-         {"192.0.2.2"},
-         " ",
-         failed,
-         "******** You can not  \r\n",
-         ui::kRed,
-         "icon 101 Stopped-2) Web-failed "},
-        {"ConnectFails",
-         {"192.0.2.2:80"},
-         "reach it",
-         failed,
-         "******** You can not reach it",
-         ui::kRed,
-         "icon 101 Stopped-2) Web-failed "},
-        {"PassThenFail",
-         {"192.0.2.1", "192.0.2.2"},
-         "reach it",
-         "problem",
-         problem,
-         ui::kOlive,
-         "icon 102 Stopped-2) Web-problem "},
-        {"FailThenConnect",
-         {"192.0.2.2", "192.0.2.1:80"},
-         "reach it",
-         "problem",
-         problem,
-         ui::kOlive,
-         "icon 102 Stopped-2) Web-problem "},
+    const Outcome passed{"passed", ui::kGreen, "icon 103 Stopped-Last pass OK"},
+        failed{"failed. Click cross", ui::kRed, "icon 101 Stopped-2) Web-failed "},
+        problem{"problem", ui::kOlive, "icon 102 Stopped-2) Web-problem "};
+    const std::string mayNot = "!!!!!!!!!!! You may not be able to reach it\r\n";
+    struct Case {
+        V items;
+        std::string message, line;
+        const Outcome& outcome;
     };
     loopBackAnswers();
     probes.answers("192.0.2.1");
     probes.listens("192.0.2.1", 80);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const Case& c :
+         {Case{{"192.0.2.1"}, "reach it", "            You can reach it\r\n", passed},
+          Case{{}, "", "Test 2) Web\r\n\r\n", passed},
+          Case{{"192.0.2.2"}, " ", "******** You can not  \r\n", failed},
+          Case{{"192.0.2.2:80"}, "reach it", "******** You can not reach", failed},
+          Case{{"192.0.2.1", "192.0.2.2"}, "reach it", mayNot, problem},
+          Case{{"192.0.2.2", "192.0.2.1:80"}, "reach it", mayNot, problem}}) {
         tray.calls.clear();
         profile({{"Loop Back", {"127.0.0.1"}}, {"Web", c.items, c.message}});
         engine.RunTests_Click();
-        EXPECT_EQ(w.Status[1].text(), c.status);
-        EXPECT_EQ(w.Status[1].color(), c.color);
-        EXPECT_EQ(w.Help1[1].visible(), c.color != ui::kGreen);
+        EXPECT_EQ(w.Status[1].text(), c.outcome.status);
+        EXPECT_EQ(w.Status[1].color(), c.outcome.color);
+        EXPECT_EQ(w.Help1[1].visible(), &c.outcome != &passed);
         EXPECT_TRUE(contains(w.Results1.text(), c.line)) << w.Results1.text();
-        EXPECT_EQ(tray.calls, V{c.tip + " at " + time()});
+        EXPECT_EQ(tray.calls, V{c.outcome.tip + " at " + time()});
         EXPECT_EQ(w.TestStatus.text(), "COMPLETED");
     }
 }

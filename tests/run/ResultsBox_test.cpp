@@ -54,53 +54,35 @@ TEST(ResultsBox, EachLineIsShownHeldOrHiddenAsTheOptionsSay) {
     }
 }
 
-// Drives the box the way a run does, the blank line after a row appended straight to the box.
-struct RunScript : Box {
-    bool eo() const { return errorsOnly.value(); }
-    void pass(int n) { box.ShowResult("---- PASS --- " + std::to_string(n) + "\r\n", eo(), true); }
-    void row(const std::string& name, bool fails) {
-        box.ShowResult("Test " + name, eo(), false);
-        if (fails) {
-            box.ShowResult("!!!!!!!!!!! Ping failed for 192.0.2.1", false, true);
-            box.ShowResult("******** You can not use " + name, false, false);
-        } else {
-            box.ShowResult("            Successfully pinged 127.0.0.1", eo(), true);
-            box.ShowResult("            You can use " + name, eo(), false);
-        }
-        if (!eo() || fails)
-            results1.append("\r\n");
-    }
-};
-
+// Under Errors Only the headers of a passing run wait for the next line shown, even the next
+// run's; a header shown itself is not held as well; Stop drops what is held; Simple Results
+// hides the details of a failed row but not its header.
 TEST(ResultsBox, HeldHeadersWaitAcrossRunsStopDropsThemSimpleResultsHidesDetails) {
-    RunScript run;
-    run.errorsOnly.setValue(true);
-    run.pass(1);
-    run.row("1) Loop Back", false);
-    EXPECT_EQ(run.results1.text(), "");
-    run.box.ShowResult(kStarted, false, true);  // the next run's first shown line
-    EXPECT_EQ(run.results1.text(),
+    Box b(true);
+    auto show = [&b](const std::string& line, bool skip, bool detail) {
+        b.box.ShowResult(line, skip, detail);
+        return b.results1.text();
+    };
+    show("---- PASS --- 1\r\n", true, true);
+    show("Test 1) Loop Back", true, false);
+    EXPECT_EQ(show("            You can use it", true, false), "");
+    EXPECT_EQ(show(kStarted, false, true),
               "---- PASS --- 1\r\n\r\nTest 1) Loop Back\r\n" + kStarted + "\r\n");
+    b.results1.setText("");
+    show("---- PASS --- 2\r\n", true, true);
+    show("Test 1) Loop Back", false, false);
+    EXPECT_EQ(show("---- PASS --- 3\r\n", false, true),
+              "---- PASS --- 2\r\n\r\nTest 1) Loop Back\r\n---- PASS --- 3\r\n\r\n");
 
-    run.results1.setText("");
-    run.simpleResults.setValue(true);
-    run.pass(2);
-    run.row("1) Loop Back", false);
-    // Hidden by Simple Results, and still empties the held lines.
-    run.box.ShowResult("TESTS STOPPED   03/07/2008 14:05:10", false, true);
-    run.row("2) Gateway", true);  // its ping line is a detail
-    EXPECT_EQ(run.results1.text(),
-              "Test 2) Gateway\r\n******** You can not use 2) Gateway\r\n\r\n");
-}
-
-TEST(ResultsBox, AHeaderShownWhileErrorsOnlyIsOnAppearsOnce) {
-    RunScript run;
-    run.errorsOnly.setValue(true);
-    run.pass(1);
-    run.box.ShowResult("Test 1) Loop Back", false, false);
-    run.box.ShowResult("---- PASS --- 2\r\n", false, true);
-    EXPECT_EQ(run.results1.text(),
-              "---- PASS --- 1\r\n\r\nTest 1) Loop Back\r\n---- PASS --- 2\r\n\r\n");
+    b.results1.setText("");
+    b.simpleResults.setValue(true);
+    show("---- PASS --- 4\r\n", true, true);
+    show("Test 1) Loop Back", true, false);
+    show("TESTS STOPPED   03/07/2008 14:05:10", false, true);  // hidden, and still drops them
+    show("Test 2) Gateway", true, false);
+    show("!!!!!!!!!!! Ping failed for 192.0.2.1", false, true);
+    EXPECT_EQ(show("******** You can not use it", false, false),
+              "Test 2) Gateway\r\n******** You can not use it\r\n");
 }
 
 }  // namespace
