@@ -15,7 +15,7 @@
 namespace zelto::widgets {
 namespace {
 
-TEST(Binding, ClicksAndTypingReachTheModelAndWidgetsShowTheModelNotTheClick) {
+TEST(Binding, ClicksAndTypingReachTheModelAndWidgetsShowTheModel) {
     test::app();
     ui::CheckBox model("Errors Only");
     model.onClick = [&] { model.setValue(false); };  // a handler refusing the click
@@ -53,20 +53,18 @@ TEST(Binding, ClicksAndTypingReachTheModelAndWidgetsShowTheModelNotTheClick) {
     EXPECT_EQ(office.selected(), 1);
     office.select(0);
     EXPECT_TRUE(out.isChecked());
-}
 
-TEST(Binding, ResultsAppendKeepsTheTextAndShowsCrLfAsLines) {
-    test::app();
+    // The results box: appends keep the text, CR LF shows as line breaks.
     ui::TextBox results("\r\n");
-    QPlainTextEdit edit;
-    bind(&edit, results);
+    QPlainTextEdit lines;
+    bind(&lines, results);
     results.append("Test 1) Loop Back\r\n");
     results.append("    Successfully pinged 127.0.0.1 in 0 ms\r");
     results.append("\n");
-    EXPECT_EQ(edit.toPlainText(),
+    EXPECT_EQ(lines.toPlainText(),
               "\nTest 1) Loop Back\n    Successfully pinged 127.0.0.1 in 0 ms\n");
     results.setText("");
-    EXPECT_EQ(edit.toPlainText(), "");
+    EXPECT_EQ(lines.toPlainText(), "");
 }
 
 // Continuous runs repeat only through this binding; the logic tests tick the model themselves.

@@ -4,7 +4,6 @@
 
 #include <signal.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -48,20 +47,6 @@ bool settles(pid_t pid, std::chrono::seconds limit) {
     return idle >= 20;
 }
 
-/// The exit status of `pid`, 128 + the signal that ended it, or -1 when it outlives `limit`.
-int statusWithin(pid_t pid, std::chrono::seconds limit) {
-    for (auto until = std::chrono::steady_clock::now() + limit;
-         std::chrono::steady_clock::now() < until;) {
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(20ms);
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-    return -1;
-}
-
 TEST(DesktopEnd, ASignalUnloadsTheWindowSavesTheSettingsAndEndsWithStatus0) {
     for (const int signo : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(signo);
@@ -76,16 +61,15 @@ TEST(DesktopEnd, ASignalUnloadsTheWindowSavesTheSettingsAndEndsWithStatus0) {
             ::setenv("HOME", home.path().c_str(), 1);
             ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 
-            const pid_t pid = ::fork();
-            if (pid == 0) {
+            lab::Process zelto = lab::Process::start([] {
                 ::execl(ZELTO_BIN_DIR "/zelto", "zelto", nullptr);
-                ::_exit(127);
-            }
-            ASSERT_TRUE(settles(pid, 30s));
+                return 127;
+            });
+            ASSERT_TRUE(settles(zelto.pid(), 30s));
             // Gone, so only the unload can bring the record back.
             std::filesystem::remove(file);
-            ::kill(pid, signo);
-            EXPECT_EQ(statusWithin(pid, 10s), 0);
+            ::kill(zelto.pid(), signo);
+            EXPECT_EQ(zelto.waitAtMost(10s), 0);
             std::stringstream saved;
             saved << std::ifstream(file).rdbuf();
             EXPECT_NE(saved.str().find("Settings=" + record), std::string::npos) << saved.str();
