@@ -38,8 +38,6 @@ class ScratchFolder {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     /// The folder, with a trailing '/'.
     const std::string& path() const { return path_; }

@@ -158,10 +158,7 @@ void overlayFile(const std::string& path, const std::string& content) {
     if (mine == nullptr || mine != mountNamespace())
         throw LabError("overlayFile(" + path + ") needs inFreshNetns");
     char temp[] = "/tmp/zelto-lab-XXXXXX";
-    const int fd = ::mkstemp(temp);
-    if (fd < 0)
-        throw LabError(errnoText("mkstemp"));
-    ::close(fd);
+    ::close(::mkstemp(temp));
     std::ofstream(temp) << content;
     ::chmod(temp, 0644);
     const int mounted = ::mount(temp, path.c_str(), nullptr, MS_BIND, nullptr);
