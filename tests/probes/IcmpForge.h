@@ -17,10 +17,6 @@
 
 namespace zelto::probes::forge {
 
-inline in_addr_t addr(const char* dotted) {
-    return ::inet_addr(dotted);
-}
-
 inline void put16(std::vector<std::uint8_t>& v, std::size_t at, unsigned x) {
     v[at] = static_cast<std::uint8_t>(x >> 8);
     v[at + 1] = static_cast<std::uint8_t>(x & 0xFF);

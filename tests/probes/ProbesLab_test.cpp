@@ -250,13 +250,13 @@ struct Forger : system::SystemCalls {
         // On a datagram socket the kernel puts its own identifier in: the socket's port.
         const unsigned id = (datagram ? ntohs(us.sin_port) : (echo[4] << 8 | echo[5])) ^ f.idFlip;
         const unsigned seq = (echo[6] << 8 | echo[7]) ^ f.seqFlip;
-        us.sin_addr.s_addr = addr("127.0.0.1");
-        const auto quoted = ipPacket(us.sin_addr.s_addr, addr(kSilent),
+        us.sin_addr.s_addr = ::inet_addr("127.0.0.1");
+        const auto quoted = ipPacket(us.sin_addr.s_addr, ::inet_addr(kSilent),
                                      icmpMessage(ICMP_ECHO, id, seq, "Hello World"));
         const auto packet = f.unreachable
-                                ? ipPacket(addr(kSilent), us.sin_addr.s_addr,
+                                ? ipPacket(::inet_addr(kSilent), us.sin_addr.s_addr,
                                            icmpError(ICMP_DEST_UNREACH, ICMP_HOST_UNREACH, quoted))
-                                : ipPacket(addr(f.from), us.sin_addr.s_addr,
+                                : ipPacket(::inet_addr(f.from), us.sin_addr.s_addr,
                                            icmpMessage(ICMP_ECHOREPLY, id, seq, f.data));
         sent = ::sendto(sender.get(), packet.data(), packet.size(), 0,
                         reinterpret_cast<const sockaddr*>(&us), sizeof us) == std::ssize(packet);

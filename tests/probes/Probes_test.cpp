@@ -58,8 +58,8 @@ TEST(IcmpPacket, TheChecksumIsTheInternetOnesAndTheRequestVerifiesToZero) {
     EXPECT_EQ(icmp::checksum(request), 0);
 }
 
-const in_addr_t kTarget = addr("10.1.1.1");
-const in_addr_t kUs = addr("10.0.0.2");
+const in_addr_t kTarget = ::inet_addr("10.1.1.1");
+const in_addr_t kUs = ::inet_addr("10.0.0.2");
 const icmp::EchoKey kKey{kTarget, 0x1234, 0x5678};
 
 TEST(IcmpPacket, OnARawSocketOnlyOurAnswersCount) {
@@ -68,7 +68,7 @@ TEST(IcmpPacket, OnARawSocketOnlyOurAnswersCount) {
     };
     const auto error = [](std::uint8_t type, std::uint8_t code, unsigned id, in_addr_t to) {
         const auto quoted = ipPacket(kUs, to, icmpMessage(ICMP_ECHO, id, kKey.seq, "Hello World"));
-        return ipPacket(addr("10.0.0.1"), kUs, icmpError(type, code, quoted));
+        return ipPacket(::inet_addr("10.0.0.1"), kUs, icmpError(type, code, quoted));
     };
     auto truncated = reply(kTarget, kKey.id, kKey.seq);
     truncated.resize(24);
@@ -85,7 +85,7 @@ TEST(IcmpPacket, OnARawSocketOnlyOurAnswersCount) {
         {"reply after IP options", reply(kTarget, kKey.id, kKey.seq, 2), Reply, 0},
         {"other identifier", reply(kTarget, kKey.id ^ 1, kKey.seq), NotOurs, 0},
         {"other sequence", reply(kTarget, kKey.id, kKey.seq + 1), NotOurs, 0},
-        {"other source", reply(addr("10.1.1.9"), kKey.id, kKey.seq), NotOurs, 0},
+        {"other source", reply(::inet_addr("10.1.1.9"), kKey.id, kKey.seq), NotOurs, 0},
         // On loopback our own request comes back in.
         {"our own request", ipPacket(kTarget, kUs, icmp::echoRequest(kKey.id, kKey.seq)), NotOurs,
          0},
@@ -99,7 +99,7 @@ TEST(IcmpPacket, OnARawSocketOnlyOurAnswersCount) {
         {"unreachable for another echo",
          error(ICMP_DEST_UNREACH, ICMP_HOST_UNREACH, kKey.id + 1, kTarget), NotOurs, 0},
         {"unreachable for another host",
-         error(ICMP_DEST_UNREACH, ICMP_HOST_UNREACH, kKey.id, addr("10.1.1.2")), NotOurs, 0},
+         error(ICMP_DEST_UNREACH, ICMP_HOST_UNREACH, kKey.id, ::inet_addr("10.1.1.2")), NotOurs, 0},
         {"a redirect", error(ICMP_REDIRECT, ICMP_REDIR_HOST, kKey.id, kTarget), NotOurs, 0},
     };
     for (const auto& c : cases) {
