@@ -11,7 +11,9 @@
 namespace zelto::test {
 namespace {
 
-TEST_F(MainFixture, SelectionClicksCascadeAsTheRowsAndOptionsRequire) {
+using Selection = MainFixture;
+
+TEST_F(Selection, ClicksCascadeAsTheRowsAndOptionsRequire) {
     const std::vector<std::string> names{"Loop Back", "Gateway", "Web", "DNS", "Mail"};
     for (int r = 0; r <= profiles::MaxTestRow; ++r)
         session.Table.at(0, r, 0) =

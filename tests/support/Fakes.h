@@ -50,11 +50,8 @@ class FakeNetworkServices : public ThreadedProbes {
   public:
     probes::PingResult ping(const std::string& dotted, std::stop_token stop) override {
         record("ping " + dotted, stop);
-        waitOrStop(delay, stop);
         auto it = pings.find(dotted);
-        if (it != pings.end())
-            return it->second;
-        return {11010, "800 ms", std::nullopt};
+        return it != pings.end() ? it->second : probes::PingResult{11010, "800 ms", std::nullopt};
     }
     std::string getIPFromHostName(const std::string& name, std::stop_token stop) override {
         record("lookup " + name, stop);
@@ -64,12 +61,10 @@ class FakeNetworkServices : public ThreadedProbes {
     probes::ConnectResult connect(const std::string& dotted, int port,
                                   std::stop_token stop) override {
         const std::string key = dotted + ":" + std::to_string(port);
-        record("connect " + key, stop);
-        auto it = connects.find(key);
-        std::chrono::milliseconds wait = it == connects.end() ? delay : it->second.second;
-        if (!waitOrStop(wait, stop))
+        if (!record("connect " + key, stop))
             return probes::ConnectResult::Cancelled;
-        return it == connects.end() ? probes::ConnectResult::Failed : it->second.first;
+        auto it = connects.find(key);
+        return it == connects.end() ? probes::ConnectResult::Failed : it->second;
     }
 
     /// A ping that answers "Hello World" in `ms` milliseconds.
@@ -78,10 +73,12 @@ class FakeNetworkServices : public ThreadedProbes {
     }
     void listens(const std::string& dotted, int port,
                  std::chrono::milliseconds after = std::chrono::milliseconds(0)) {
-        connects[dotted + ":" + std::to_string(port)] = {probes::ConnectResult::Connected, after};
+        connects[dotted + ":" + std::to_string(port)] = probes::ConnectResult::Connected;
+        pauses["connect " + dotted + ":" + std::to_string(port)] = after;
     }
     void hangs(const std::string& dotted, int port, std::chrono::milliseconds limit) {
-        connects[dotted + ":" + std::to_string(port)] = {probes::ConnectResult::Failed, limit};
+        connects[dotted + ":" + std::to_string(port)] = probes::ConnectResult::Failed;
+        pauses["connect " + dotted + ":" + std::to_string(port)] = limit;
     }
     std::vector<std::string> calls() {
         std::lock_guard lock(mutex_);
@@ -89,20 +86,20 @@ class FakeNetworkServices : public ThreadedProbes {
     }
 
     std::map<std::string, probes::PingResult> pings;
-    std::map<std::string, std::pair<probes::ConnectResult, std::chrono::milliseconds>> connects;
+    std::map<std::string, probes::ConnectResult> connects;
     std::map<std::string, std::string> names{{" ", "192.0.2.10"}};
-    std::chrono::milliseconds delay{0};
     /// A pause before the answer to one call ("ping 192.0.2.1"), cut short by a stop.
     std::map<std::string, std::chrono::milliseconds> pauses;
 
   private:
-    void record(const std::string& call, const std::stop_token& stop) {
+    /// Notes the call and waits out its pause; false when a stop cut it short.
+    bool record(const std::string& call, const std::stop_token& stop) {
         {
             std::lock_guard lock(mutex_);
             calls_.push_back(call);
         }
-        if (const auto it = pauses.find(call); it != pauses.end())
-            waitOrStop(it->second, stop);
+        const auto it = pauses.find(call);
+        return waitOrStop(it == pauses.end() ? std::chrono::milliseconds(0) : it->second, stop);
     }
     // Sleeps in small slices so a stop request is honoured quickly; false when stopped.
     static bool waitOrStop(std::chrono::milliseconds total, const std::stop_token& stop) {
