@@ -80,7 +80,6 @@ Script randomScript(std::mt19937& random) {
 }
 
 void prepare(Rig& rig, const Script& s) {
-    rig.probes.pauses = s.pauses;
     if (s.loopBackAnswers)
         rig.loopBackAnswers();
     rig.probes.answers("192.0.2.1", 3);
@@ -88,6 +87,7 @@ void prepare(Rig& rig, const Script& s) {
     rig.probes.pings["192.0.2.5"] = {0, "1 ms", false};  // an answer with other data
     rig.probes.listens("192.0.2.1", 80);
     rig.probes.listens("192.0.2.2", 443);
+    rig.probes.pauses = s.pauses;  // last: the script's pauses replace those listens set
     rig.probes.names["host1.test"] = "192.0.2.1";
     rig.probes.names["host2.test"] = "192.0.2.2";
     rig.net.adapter(1, "192.0.2.10", {"192.0.2.1", "192.0.2.6"});
