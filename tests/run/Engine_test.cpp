@@ -240,6 +240,7 @@ TEST_F(EngineFixture, ItemsThatCannotBeTestedFailWithExactlyOneLineAndNoProbe) {
         EXPECT_TRUE(contains(w.Results1.text(), "Test 2) Gateway\r\n!!!!!!!!!!! " + line +
                                                     "\r\n******** You can not  \r\n"))
             << w.Results1.text();
+        EXPECT_EQ(session.Table.at(0, 1, 1), item);  // autoconfig goes back even unfilled
     }
     EXPECT_EQ(itemCalls(probes),
               (V{"ping 127.0.0.1", "ping 127.0.0.1", "ping 127.0.0.1", "lookup nowhere.example",
