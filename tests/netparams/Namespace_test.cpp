@@ -28,11 +28,16 @@ TEST(KernelSnapshot, CommonDesktopShapes) {
         std::string snapshot, analysis;
         std::string commands;         // ";"-separated ip commands
         std::string interfaces = {};  // ifupdown's file
+        std::string reportHas = {};   // a part of the full report
     } shapes[] = {
-        // A veth (as a container's link) carrying the default route; its current lease.
-        {"lab0 (veth) via 10.200.0.1; DHCP Enabled, 10.200.0.1", fine,
+        // A veth (as a container's link) carrying the default route, two addresses with their
+        // masks; its current lease.
+        {"lab0 (veth) via 10.200.0.1; DHCP Enabled, 10.200.0.1",
+         "Adapter #1 lab0 (veth) has multiple IP addresses.",
          "link add lab0 type veth peer name lab1;link set lab0 up;link set lab1 up;"
-         "addr add 10.200.0.2/24 dev lab0;route add default via 10.200.0.1 dev lab0"},
+         "addr add 10.200.0.2/24 dev lab0;addr add 10.200.7.9/16 dev lab0;"
+         "route add default via 10.200.0.1 dev lab0",
+         "", "PC IP Address#2: ....10.200.7.9\r\n   Subnet Mask: ........255.255.0.0\r\n"},
         // Containers and VMs beside the card.
         {"eth0 (ifb) via 192.168.1.1; DHCP Disabled, Blank!", fine,
          uplink + ";link add docker0 type bridge;addr add 172.17.0.1/16 dev docker0;"
@@ -88,13 +93,14 @@ TEST(KernelSnapshot, CommonDesktopShapes) {
             LinuxDhcpSource dhcp(test::recordsUnder(records.path()));
             LocalTimezone zone;
             GetNetParams gatherer{params, interfaces, dhcp, zone};
-            gatherer.GatherNetParams("Analyze", false);
+            gatherer.GatherNetParams("Everything", false);
             const Snapshot& s = gatherer.snapshot();
             std::string seen;
             for (int a = 1; a <= s.AdapterCount; ++a)
                 seen += s.AdapterIPs[a][5] + " via " + s.AdapterGateways[a][1] + "; ";
             seen += "DHCP " + s.AdapterDhcp[1] + ", " + s.AdapterDhcpServer[1];
             EXPECT_EQ(seen, shape.snapshot) << shape.commands;
+            EXPECT_NE(s.NetParamReport.find(shape.reportHas), std::string::npos);
             EXPECT_TRUE(AnalyzeNetParams(s, [](const std::string&) { return ""; })
                             .starts_with(shape.analysis))
                 << shape.commands;
