@@ -15,7 +15,7 @@ void BlinkingPump::waitUntil(const std::function<bool()>& done) {
     // The blink follows the clock, not the number of wake-ups: a ticker sleeps one phase at a
     // time and wakes the pump, so a long connect costs a few wake-ups a second and no spinning.
     std::atomic<bool> due{false};
-    std::jthread ticker([this, &due](std::stop_token stop) {
+    std::jthread ticker([this, &due](const std::stop_token& stop) {
         std::mutex mutex;
         std::condition_variable_any sleeper;
         std::unique_lock lock(mutex);

@@ -19,7 +19,6 @@ namespace zelto::package {
 using system::FileError;
 using system::makeFolders;
 using system::replaceFile;
-using system::systemError;
 
 const char* agreementText() {
     return "Conditions of use\r\n"

@@ -30,7 +30,8 @@ std::string helpTopic(int index, const std::string& displayName, bool loopBackCr
 
 int helpTextHeight(std::size_t characters) {
     // Whole part of (characters / 70 + 0.5) in integers: (2c + 70) / 140.
-    const std::size_t lines = (2 * characters + kCharactersPerLine) / (2 * kCharactersPerLine);
+    const std::size_t lines =
+        (2 * characters + kCharactersPerLine) / (std::size_t{2} * kCharactersPerLine);
     const std::size_t height =
         std::min<std::size_t>(lines * kLineTwips, static_cast<std::size_t>(kMaxTextHeight));
     return std::max(static_cast<int>(height), kMinTextHeight);

@@ -164,7 +164,7 @@ void bind(QPlainTextEdit* edit, ui::TextBox& model) {
         const std::string& text = model.text();
         if (text == *shown) {
         } else if (text.size() > shown->size() && text.compare(0, shown->size(), *shown) == 0 &&
-                   !(shown->size() > 0 && shown->back() == '\r')) {
+                   (shown->empty() || shown->back() != '\r')) {
             QTextCursor cursor(edit->document());
             cursor.movePosition(QTextCursor::End);
             cursor.insertText(displayText(text.substr(shown->size())));

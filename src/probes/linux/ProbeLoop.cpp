@@ -34,7 +34,7 @@ ProbeLoop::ProbeLoop()
     if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, event_.get(), &e) != 0)
         return;
     try {
-        thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
+        thread_ = std::jthread([this](const std::stop_token& stop) { run(stop); });
     } catch (const std::system_error&) {
         // Not usable: every task then ends as soon as it is added.
     }
