@@ -2,7 +2,7 @@
 # Installs what the build, the tests and the screenshot checks need; quick when all is present.
 set -euo pipefail
 packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
-          libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format
+          libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format clang-tidy
           clang libclang-rt-14-dev
           xvfb xauth imagemagick iproute2 iputils-ping netcat-openbsd util-linux libcap2-bin
           dbus dbus-daemon fonts-dejavu-core systemd python3-prometheus-client)
