@@ -4,12 +4,9 @@
 #include <sys/resource.h>
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -23,8 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-/// Pings answer at once; a connect sleeps (no polling) for `connectTime` or until stopped,
-/// and notes how many events the UI thread had served by the time it returned.
+/// Pings answer at once; a connect sleeps (no polling) for 1.5 s and notes how many events the
+/// UI thread had served by the time it returned.
 struct SlowConnect : ThreadedProbes {
     probes::PingResult ping(const std::string&, std::stop_token) override {
         return {0, "0 ms", true};
@@ -32,16 +29,11 @@ struct SlowConnect : ThreadedProbes {
     std::string getIPFromHostName(const std::string&, std::stop_token) override {
         return "192.0.2.10";
     }
-    probes::ConnectResult connect(const std::string&, int, std::stop_token stop) override {
-        std::mutex m;
-        std::condition_variable_any cv;
-        std::unique_lock lock(m);
-        (void)cv.wait_for(lock, stop, connectTime, [] { return false; });
+    probes::ConnectResult connect(const std::string&, int, std::stop_token) override {
+        std::this_thread::sleep_for(1500ms);
         eventsAtReturn = eventsServed.load();
-        return stop.stop_requested() ? probes::ConnectResult::Cancelled
-                                     : probes::ConnectResult::Connected;
+        return probes::ConnectResult::Connected;
     }
-    std::chrono::milliseconds connectTime{1500ms};
     std::atomic<int> eventsServed{0}, eventsAtReturn{-1};
 };
 
@@ -62,7 +54,7 @@ struct QtApp {
 
 struct Responsiveness : ::testing::Test, QtApp, EngineRig<SlowConnect, shell::QtEventPump> {};
 
-TEST_F(Responsiveness, TimerTicksAndAStopAreServedWhileAConnectWaitsAtAlmostNoCpu) {
+TEST_F(Responsiveness, TimerTicksAreServedWhileAConnectWaitsAtAlmostNoCpu) {
     profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}});
     // A timer of the window, driven by a QTimer as the widget layer drives it.
     w.Timer2.setEnabled(true);
@@ -77,25 +69,6 @@ TEST_F(Responsiveness, TimerTicksAndAStopAreServedWhileAConnectWaitsAtAlmostNoCp
     EXPECT_EQ(w.Status[1].text(), "passed");
     EXPECT_GE(probes.eventsAtReturn.load(), 5) << "timer ticks were not served during the wait";
     EXPECT_LT(used, 0.1) << "a 1.5 s wait used " << used << " s of CPU";
-
-    // The Stop click arrives from outside, as a posted event, and cuts the connect short.
-    probes.connectTime = 10s;
-    bool stopServedWhileRunning = false;
-    std::jthread user([&] {
-        std::this_thread::sleep_for(400ms);
-        QMetaObject::invokeMethod(
-            &app,
-            [&] {
-                stopServedWhileRunning = engine.running();
-                engine.btnStopTest_Click();
-            },
-            Qt::QueuedConnection);
-    });
-    const auto start = std::chrono::steady_clock::now();
-    engine.RunTests_Click();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "Stop did not reach the connect";
-    EXPECT_TRUE(stopServedWhileRunning);
-    EXPECT_EQ(w.Status[1].text(), "Stopped");
 }
 
 }  // namespace

@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "profiles/ProfileContext.h"
@@ -28,32 +27,14 @@ namespace zelto::test {
 class ScriptedPump : public ui::EventPump {
   public:
     void during(std::chrono::milliseconds after, std::function<void()> action) {
-        std::lock_guard lock(mutex_);
         queue_.push_back({std::chrono::steady_clock::now() + after, std::move(action)});
     }
     void processPending() override { runDue(); }
     void waitUntil(const std::function<bool()>& done) override {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            lock.unlock();
-            runDue();
-            lock.lock();
-            if (done())
-                return;
-            if (queue_.empty())
-                cv_.wait(lock, [&] { return woken_; });
-            else
-                cv_.wait_until(lock, queue_.front().due, [&] { return woken_; });
-            woken_ = false;
-        }
+        for (runDue(); !done(); runDue())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    void wake() override {
-        {
-            std::lock_guard lock(mutex_);
-            woken_ = true;
-        }
-        cv_.notify_all();
-    }
+    void wake() override {}
     void repaint() override {}
 
   private:
@@ -62,22 +43,13 @@ class ScriptedPump : public ui::EventPump {
         std::function<void()> action;
     };
     void runDue() {
-        for (;;) {
-            std::function<void()> next;
-            {
-                std::lock_guard lock(mutex_);
-                if (queue_.empty() || queue_.front().due > std::chrono::steady_clock::now())
-                    return;
-                next = std::move(queue_.front().action);
-                queue_.pop_front();
-            }
+        while (!queue_.empty() && queue_.front().due <= std::chrono::steady_clock::now()) {
+            auto next = std::move(queue_.front().action);
+            queue_.pop_front();
             next();
         }
     }
 
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    bool woken_ = false;
     std::deque<Action> queue_;
 };
 

@@ -76,10 +76,6 @@ class FakeNetworkServices : public ThreadedProbes {
         connects[dotted + ":" + std::to_string(port)] = probes::ConnectResult::Connected;
         pauses["connect " + dotted + ":" + std::to_string(port)] = after;
     }
-    void hangs(const std::string& dotted, int port, std::chrono::milliseconds limit) {
-        connects[dotted + ":" + std::to_string(port)] = probes::ConnectResult::Failed;
-        pauses["connect " + dotted + ":" + std::to_string(port)] = limit;
-    }
     std::vector<std::string> calls() {
         std::lock_guard lock(mutex_);
         return calls_;
@@ -99,16 +95,10 @@ class FakeNetworkServices : public ThreadedProbes {
             calls_.push_back(call);
         }
         const auto it = pauses.find(call);
-        return waitOrStop(it == pauses.end() ? std::chrono::milliseconds(0) : it->second, stop);
-    }
-    // Sleeps in small slices so a stop request is honoured quickly; false when stopped.
-    static bool waitOrStop(std::chrono::milliseconds total, const std::stop_token& stop) {
-        auto end = std::chrono::steady_clock::now() + total;
-        while (std::chrono::steady_clock::now() < end) {
-            if (stop.stop_requested())
-                return false;
+        const auto end = std::chrono::steady_clock::now() +
+                         (it == pauses.end() ? std::chrono::milliseconds(0) : it->second);
+        while (std::chrono::steady_clock::now() < end && !stop.stop_requested())
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
         return !stop.stop_requested();
     }
 
@@ -119,10 +109,7 @@ class FakeNetworkServices : public ThreadedProbes {
 /// A gatherer whose snapshot the test sets; it records every call's mode.
 class FakeGatherer : public netparams::NetParamsGatherer {
   public:
-    void GatherNetParams(const std::string& mode, bool explanation) override {
-        modes.push_back(mode);
-        explanations.push_back(explanation);
-    }
+    void GatherNetParams(const std::string& mode, bool) override { modes.push_back(mode); }
     const netparams::Snapshot& snapshot() const override { return snap; }
 
     /// Gives adapter `a` one address, `gateways`, and DHCP from `dhcpServer` when not empty.
@@ -144,7 +131,6 @@ class FakeGatherer : public netparams::NetParamsGatherer {
 
     netparams::Snapshot snap;
     std::vector<std::string> modes;
-    std::vector<bool> explanations;
 };
 
 /// A notification area that records what it was asked to show.
