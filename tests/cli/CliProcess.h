@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -38,10 +40,8 @@ struct CliRunOptions {
 
 /// Everything written to a memory file, which is then closed.
 inline std::string readBack(int fd) {
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n; (n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;)
-        text.append(buffer, static_cast<std::size_t>(n));
+    std::ifstream in("/proc/self/fd/" + std::to_string(fd));
+    std::string text{std::istreambuf_iterator<char>(in), {}};
     ::close(fd);
     return text;
 }

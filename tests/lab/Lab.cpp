@@ -96,16 +96,11 @@ std::string unavailableReason() {
     return reason;
 }
 
-bool inCi() {
-    const char* ci = std::getenv("CI");
-    return ci != nullptr && std::string(ci) == "true";
-}
-
 }  // namespace
 
 void inFreshNetns(const std::function<void()>& body, const NetnsOptions& options) {
     if (const std::string why = unavailableReason(); !why.empty()) {
-        if (inCi()) {
+        if (const char* ci = std::getenv("CI"); ci != nullptr && std::string(ci) == "true") {
             ADD_FAILURE() << "The network lab must run under CI but cannot: " << why;
             return;
         }

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <utility>
 
@@ -70,9 +71,7 @@ int Process::wait() {
     while (pid_ > 0 && (r = ::waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
     }
     pid_ = -1;
-    if (r <= 0)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return r <= 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 int Process::waitAtMost(std::chrono::milliseconds limit) {
@@ -133,10 +132,9 @@ void must(const std::vector<std::string>& argv, const RunOptions& options) {
 }
 
 void ip(const std::string& args, const RunOptions& options) {
-    std::vector<std::string> argv{"ip"};
     std::istringstream in(args);
-    for (std::string word; in >> word;)
-        argv.push_back(word);
+    std::vector<std::string> argv{"ip"};
+    argv.insert(argv.end(), std::istream_iterator<std::string>(in), {});
     must(argv, options);
 }
 

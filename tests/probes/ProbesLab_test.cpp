@@ -5,20 +5,27 @@
 
 #include <arpa/inet.h>
 #include <netinet/ip_icmp.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <latch>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
 
+#include "cli/CliProcess.h"
 #include "lab/Lab.h"
 #include "probes/IcmpForge.h"
 #include "probes/ProbeLines.h"
 #include "probes/linux/LinuxNetworkServices.h"
+#include "support/TempDir.h"
 #include "system/linux/Fd.h"
 
 namespace zelto::probes {
@@ -213,21 +220,22 @@ struct Forged {
     unsigned idFlip, seqFlip;  // XORed into the echo's identifier and sequence
     const char* data;
     int status;
-    bool passes;
-    bool quick;  // ends the wait at once instead of after the full 800 ms
+    // Whether it ends the wait at once instead of after the full 800 ms, and passes the ping.
+    bool quick() const { return status != kPingTimedOut && (unreachable || passes()); }
+    bool passes() const { return status == 0 && std::string_view(data) == "Hello World"; }
 };
 
 const Forged kForged[] = {
-    {"wrong identifier", false, kSilent, 0x0101, 0, "Hello World", kPingTimedOut, false, false},
-    {"wrong sequence", false, kSilent, 0, 0x0101, "Hello World", kPingTimedOut, false, false},
-    {"wrong source", false, "127.0.0.8", 0, 0, "Hello World", kPingTimedOut, false, false},
+    {"wrong identifier", false, kSilent, 0x0101, 0, "Hello World", kPingTimedOut},
+    {"wrong sequence", false, kSilent, 0, 0x0101, "Hello World", kPingTimedOut},
+    {"wrong source", false, "127.0.0.8", 0, 0, "Hello World", kPingTimedOut},
     // Other data fails the item, but only once the true reply has had its 800 ms to come.
-    {"wrong payload", false, kSilent, 0, 0, "Hello Wordl", 0, false, false},
-    {"stray unreachable", true, kSilent, 0x0101, 0, "", kPingTimedOut, false, false},
+    {"wrong payload", false, kSilent, 0, 0, "Hello Wordl", 0},
+    {"stray unreachable", true, kSilent, 0x0101, 0, "", kPingTimedOut},
     // Our identifier is not enough: an earlier echo of the same identifier may be quoted.
-    {"unreachable for another sequence", true, kSilent, 0, 0x0101, "", kPingTimedOut, false, false},
-    {"genuine reply", false, kSilent, 0, 0, "Hello World", 0, true, true},
-    {"genuine unreachable", true, kSilent, 0, 0, "", kPingHostUnreachable, false, true},
+    {"unreachable for another sequence", true, kSilent, 0, 0x0101, "", kPingTimedOut},
+    {"genuine reply", false, kSilent, 0, 0, "Hello World", 0},
+    {"genuine unreachable", true, kSilent, 0, 0, "", kPingHostUnreachable},
 };
 
 /// Answers the probe's echo request, as soon as it has left, with the forged answer `f`.
@@ -276,9 +284,9 @@ TEST(PingLab, OnlyGenuineAnswersEndThePing) {
             const auto took = Clock::now() - start;
             EXPECT_TRUE(forger.sent);
             EXPECT_EQ(r.status, f.status);
-            EXPECT_EQ(pingPassed(r), f.passes);
-            EXPECT_EQ(took < 500ms, f.quick);
-            EXPECT_EQ(took >= 700ms, !f.quick);
+            EXPECT_EQ(pingPassed(r), f.passes());
+            EXPECT_EQ(took < 500ms, f.quick());
+            EXPECT_EQ(took >= 700ms, !f.quick());
         });
     }
 }
@@ -287,23 +295,14 @@ TEST(PingLab, OnlyGenuineAnswersEndThePing) {
 // hears back.
 constexpr const char* kBlackholed = "10.201.0.5";
 
-/// The port of a TCP socket listening on a port of the kernel's choosing.
-int listeningPort(const system::Fd& fd) {
-    sockaddr_in a{};
-    socklen_t size = sizeof a;
-    EXPECT_EQ(::listen(fd.get(), 16), 0);
-    EXPECT_EQ(::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&a), &size), 0);
-    return ntohs(a.sin_port);
-}
-
 // A probe closes its socket before it reports: whoever hears the outcome may count them.
 TEST(ConnectLab, ConnectsEndAtOnceOrAtTheLimitOrAtAStopAndLeaveNoDescriptorOrThread) {
     lab::inFreshNetns([] {
         const lab::GatewayLab lab;
         lab.peer().ip("route add blackhole 10.201.0.0/16");
         lab::ip("route add unreachable 10.99.0.0/16");
-        const system::Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        const int open = listeningPort(listener);
+        const test::LoopbackPort listener(test::LoopbackPort::Kind::Listening);
+        const int open = listener.port();
         RecordingSocketCalls calls;
         LinuxNetworkServices net({.connectLimit = 300ms, .calls = &calls, .reportNoSocket = {}});
         EXPECT_EQ(net.connect("127.0.0.1", open, {}), ConnectResult::Connected);
@@ -380,6 +379,74 @@ TEST(LookupLab, NamesAreTrimmedAndCutUnknownOnesAreEmptyAndThisPcIsFound) {
         EXPECT_EQ(net.getIPFromHostName(" ", {}), lab::GatewayLab::kLocal);
         lab::ip("route add default via 10.200.0.1 src 10.200.0.3");
         EXPECT_EQ(net.getIPFromHostName(" ", {}), "10.200.0.3");
+    });
+}
+
+// The lab harness itself: what every lab test relies on.
+std::set<std::string> sysClassNet() {
+    std::set<std::string> names;
+    for (const auto& link : std::filesystem::directory_iterator("/sys/class/net"))
+        names.insert(link.path().filename());
+    return names;
+}
+
+bool echoesIgnored() {
+    return std::ifstream("/proc/sys/net/ipv4/icmp_echo_ignore_all").get() == '1';
+}
+
+// /sys/class/net is the namespace's own: the body sees its links only, and a peer's sysctls
+// stay in the peer, which is gone with it.
+TEST(Lab, TheBodyAndEachPeerHaveNamespacesOfTheirOwnAndLeaveNothingBehind) {
+    lab::inFreshNetns([] {
+        EXPECT_EQ(sysClassNet(), std::set<std::string>{"lo"});
+        pid_t holder = 0;
+        {
+            const lab::GatewayLab lab;
+            holder = lab.peer().pid();
+            EXPECT_EQ(sysClassNet(), (std::set<std::string>{"lo", "lab0"}));
+            lab.peer().sysctl("net.ipv4.icmp_echo_ignore_all", "1");
+            EXPECT_EQ(lab.peer().spawn([] { return echoesIgnored() ? 7 : 0; }).wait(), 7);
+            EXPECT_FALSE(echoesIgnored());
+        }
+        EXPECT_EQ(::kill(holder, 0), -1);
+    });
+}
+
+TEST(Lab, OverlayFileRefusesToTouchTheMachinesOwnFiles) {
+    const test::TempDir dir;
+    const std::string file = dir.write("f.txt", "original");
+    EXPECT_THROW(lab::overlayFile(file, "changed"), lab::LabError);
+    lab::inFreshNetns([&] {
+        lab::overlayFile(file, "changed");
+        EXPECT_EQ(dir.read("f.txt"), "changed");
+    });
+    EXPECT_EQ(dir.read("f.txt"), "original");
+}
+
+// Bodies that go wrong on purpose, run by the test below in a second copy of this program.
+TEST(LabSelfCheck, DISABLED_GoesWrong) {
+    lab::inFreshNetns([] { ADD_FAILURE() << "marker-from-the-body"; });
+    lab::inFreshNetns([] { throw lab::LabError("marker-thrown"); });
+    lab::inFreshNetns([] { std::abort(); });
+    lab::inFreshNetns([] { ::pause(); }, {.timeout = 300ms});
+}
+TEST(LabSelfCheck, DISABLED_Skips) {
+    lab::inFreshNetns([] { GTEST_SKIP() << "marker-skipped"; });
+}
+
+TEST(Lab, WhatGoesWrongInTheBodyReachesTheTest) {
+    // In a body itself, which skips this test where the lab cannot run.
+    lab::inFreshNetns([] {
+        const std::string out = lab::run({"/proc/self/exe", "--gtest_also_run_disabled_tests",
+                                          "--gtest_filter=LabSelfCheck.*"})
+                                    .output;
+        const std::string wrong = out.substr(0, out.find("[  FAILED  ] LabSelfCheck."));
+        for (const char* marker : {"marker-from-the-body", "marker-thrown", "ended by signal 6",
+                                   "ran longer than 300 ms"})
+            EXPECT_NE(wrong.find(marker), std::string::npos) << marker << "\n" << out;
+        EXPECT_NE(out.find("marker-skipped\n[  SKIPPED ] LabSelfCheck.DISABLED_Skips"),
+                  std::string::npos)
+            << out;
     });
 }
 
