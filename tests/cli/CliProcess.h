@@ -7,10 +7,8 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,12 +19,14 @@
 #include <thread>
 #include <vector>
 
+#include "lab/Lab.h"
+
 namespace zelto::test {
 
 inline const char* const kZeltoCli = ZELTO_BIN_DIR "/zelto-cli";
 
 struct CliResult {
-    int exitCode = -1;  // -1 when a signal ended it
+    int exitCode = -1;  // 128 + the signal when one ended it
     std::string out;
     std::string err;
 };
@@ -49,30 +49,23 @@ inline std::string readBack(int fd) {
 /// Runs `program args...` with standard input from /dev/null and waits for it; a hang is left
 /// to the test's time-out.
 inline CliResult runCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
-    std::vector<std::string> words{options.program};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(w.data());
+    std::vector<char*> argv{const_cast<char*>(options.program.c_str())};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    const int out = ::memfd_create("out", 0), err = ::memfd_create("err", 0);
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_adddup2(&actions, out, 1);
-    ::posix_spawn_file_actions_adddup2(&actions, err, 2);
-    pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    ::posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        throw std::runtime_error("cannot start " + options.program);
+    const int out = ::memfd_create("out", MFD_CLOEXEC), err = ::memfd_create("err", MFD_CLOEXEC);
+    lab::Process child = lab::Process::start([&] {
+        ::dup2(::open("/dev/null", O_RDONLY | O_CLOEXEC), 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        return ::execv(argv[0], argv.data()), 127;
+    });
     if (options.signal != 0) {
         std::this_thread::sleep_for(options.signalAfter);
-        ::kill(pid, options.signal);
+        ::kill(child.pid(), options.signal);
     }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readBack(out), readBack(err)};
+    const int code = child.wait();
+    return {code, readBack(out), readBack(err)};
 }
 
 /// A TCP socket on 127.0.0.1 with a port of the kernel's choosing: listening, so connects
