@@ -3,6 +3,7 @@
 // terminal with no display and answers piped in. Probes go to loopback only; everything beyond
 // it runs inside a network namespace the test makes.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -31,6 +32,7 @@ namespace zelto::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
 namespace texts = netparams::texts;
 using package::kFileNames;
 using Lines = std::vector<std::string>;
@@ -122,7 +124,7 @@ TEST_F(ZeltoCli, RunBesideTheProgramPrintsEachFormAndWritesTheMetrics) {
         << "no temporary file is left";
     const CliResult unwritable = runCli({"run", "--prometheus", dir.path() + "no/m.prom"}, beside);
     EXPECT_EQ(unwritable.exitCode, 3);
-    EXPECT_NE(unwritable.err.find("cannot write the metrics file"), std::string::npos);
+    EXPECT_THAT(unwritable.err, HasSubstr("cannot write the metrics file"));
 }
 
 TEST_F(ZeltoCli, EveryCommandAnswersWithItsOwnOutputAndExitStatus) {
@@ -163,7 +165,7 @@ TEST_F(ZeltoCli, EveryCommandAnswersWithItsOwnOutputAndExitStatus) {
     fs::remove(dir.path() + "Help.txt");
     const CliResult missing = cli({"help", "Loop Back"});
     EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_NE(missing.err.find("File error for " + dir.path() + "Help.txt"), std::string::npos);
+    EXPECT_THAT(missing.err, HasSubstr("File error for " + dir.path() + "Help.txt"));
 }
 
 TEST_F(ZeltoCli, InterruptStopsTheRunAndStillReports) {
@@ -226,7 +228,7 @@ TEST(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChecke
     if (fs::file_size(program + "zelto") > package::kMaxRecordLength) {
         // Sanitizer builds outgrow what a trailer can describe: the build must say so.
         EXPECT_EQ(made.exitCode, 3);
-        EXPECT_NE(made.err.find(package::kTooBigText), std::string::npos) << made.err;
+        EXPECT_THAT(made.err, HasSubstr(package::kTooBigText));
         GTEST_SKIP() << "programs too big for a package in this build";
     }
     ASSERT_EQ(made.exitCode, 0) << made.err;
@@ -252,12 +254,11 @@ TEST(Rollout, MakeSetupFromTheCommandLineThenATerminalInstallGivesAWorkingChecke
     fs::permissions(damaged, fs::perms::owner_all);
     const lab::CommandResult refused = installOverSsh(damaged, "yes");
     EXPECT_EQ(refused.exitCode, 1) << refused.output;
-    EXPECT_NE(refused.output.find("File error for " + damaged +
-                                  " . Description=The package at the end of this file is damaged "
-                                  "or incomplete"),
-              std::string::npos)
-        << refused.output;
-    EXPECT_NE(refused.output.find(package::kUnpackProblemText), std::string::npos);
+    EXPECT_THAT(refused.output,
+                HasSubstr("File error for " + damaged +
+                          " . Description=The package at the end of this file is damaged or "
+                          "incomplete"));
+    EXPECT_THAT(refused.output, HasSubstr(package::kUnpackProblemText));
     EXPECT_TRUE(fs::is_empty(home)) << "nothing written: no folder, no launcher";
 
     const lab::CommandResult declined = installOverSsh(setup, "yes n");

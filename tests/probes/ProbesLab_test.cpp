@@ -18,6 +18,7 @@
 #include <set>
 #include <thread>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "cli/CliProcess.h"
@@ -33,6 +34,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using ::testing::HasSubstr;
 using Sockets = std::vector<std::pair<int, int>>;
 
 /// The system's calls, recording which sockets the probes open and refusing the one a test
@@ -138,8 +140,8 @@ TEST(PingLab, OnLoopbackAnswersInTheSameMillisecondFallsBackToARawSocketOrSaysWh
         EXPECT_EQ(net.ping("127.0.0.1", {}).status, kPingNoSocket);
         EXPECT_EQ(net.ping("127.0.0.1", {}).status, kPingNoSocket);
         ASSERT_EQ(reports.size(), 1u);
-        EXPECT_NE(reports[0].find("ping_group_range (1 0)"), std::string::npos) << reports[0];
-        EXPECT_NE(reports[0].find("lacks CAP_NET_RAW"), std::string::npos) << reports[0];
+        EXPECT_THAT(reports[0], HasSubstr("ping_group_range (1 0)"));
+        EXPECT_THAT(reports[0], HasSubstr("lacks CAP_NET_RAW"));
     });
 }
 
@@ -442,9 +444,7 @@ TEST(Lab, WhatGoesWrongInTheBodyReachesTheTest) {
         for (const char* marker : {"marker-from-the-body", "marker-thrown", "ended by signal 6",
                                    "ran longer than 300 ms"})
             EXPECT_NE(wrong.find(marker), std::string::npos) << marker << "\n" << out;
-        EXPECT_NE(out.find("marker-skipped\n[  SKIPPED ] LabSelfCheck.DISABLED_Skips"),
-                  std::string::npos)
-            << out;
+        EXPECT_THAT(out, HasSubstr("marker-skipped\n[  SKIPPED ] LabSelfCheck.DISABLED_Skips"));
     });
 }
 

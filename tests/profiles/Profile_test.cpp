@@ -1,5 +1,6 @@
 // Loading, learning into and saving a profile, against a temporary program folder.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -37,11 +38,12 @@ struct Profile : test::ProfileFixture {
 
 // One fixture for all: every load also has to replace what the load before it left.
 TEST_F(Profile, LoadsBannerHeadersMessagesAndItemsWhateverTheLineEnds) {
-    const auto row = [this](int r) {
-        std::string fields = cell(0, r, 0);
-        for (int f = 1; f <= 5; ++f)
-            fields += "|" + cell(0, r, f);
-        return fields;
+    const auto rows = [this] {  // rows 1 to 7, fields joined by "|"
+        Texts out(7);
+        for (int r = 1; r <= 7; ++r)
+            for (int f = 0; f <= 5; ++f)
+                out[r - 1] += (f > 0 ? "|" : "") + cell(0, r, f);
+        return out;
     };
     struct Case {
         std::string text;
@@ -78,12 +80,9 @@ TEST_F(Profile, LoadsBannerHeadersMessagesAndItemsWhateverTheLineEnds) {
         EXPECT_EQ(said(), Texts{}) << c.text;
         EXPECT_EQ(session.TestCount, static_cast<int>(c.rows.size()) + 1) << c.text;
         EXPECT_EQ(cell(0, 0, 1) + "|" + cell(0, 0, 4), c.loopBack) << c.text;
-        for (int r = 1; r < 8; ++r) {
-            EXPECT_EQ(row(r), r <= static_cast<int>(c.rows.size())
-                                  ? c.rows[r - 1]
-                                  : "Blank!|Blank!|Blank!|Blank!|Blank!| ")
-                << c.text;
-        }
+        Texts expected = c.rows;
+        expected.resize(7, "Blank!|Blank!|Blank!|Blank!|Blank!| ");
+        EXPECT_EQ(rows(), expected) << c.text;
     }
     EXPECT_TRUE(w.Test[0].visible() && !w.Test[1].visible());
 }
@@ -197,8 +196,8 @@ TEST_F(Profile, LearnAndSaveAtLoadOffersToSaveWhenTheLastSuchTestLearnt) {
     const Texts failed = said();
     EXPECT_EQ(failed.back(),
               "Zelto: Problems with ini file, Office.ini or OutOfOffice.ini.  Progam will end");
-    EXPECT_NE(failed.at(1).find(dir.path() + "gone/OutofOffice.ini . Description=No such"),
-              std::string::npos);
+    EXPECT_THAT(failed.at(1),
+                ::testing::HasSubstr(dir.path() + "gone/OutofOffice.ini . Description=No such"));
 
     // No offer when the last Learn&Save test learnt nothing.
     writeProfile("OutofOffice.ini",
