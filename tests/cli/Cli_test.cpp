@@ -1,5 +1,6 @@
 // The command line's own logic: its arguments, its reports, and the run it drives.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -230,10 +231,9 @@ TEST_F(CliCheckTest, OnlyTheListedRowsOfTheProfileAskedForAreProbed) {
     EXPECT_EQ(r.profile, "In Office");
     ASSERT_EQ(r.rows.size(), 2U);
     EXPECT_EQ(r.rows[1].name, "3) Mail");
-    for (const auto& call : probes.calls())
-        EXPECT_TRUE(call.find("10.1.1.1") == std::string::npos &&
-                    call.find("10.3.3.3") == std::string::npos)
-            << call;
+    using namespace ::testing;
+    EXPECT_THAT(probes.calls(),
+                Each(AllOf(Not(HasSubstr("10.1.1.1")), Not(HasSubstr("10.3.3.3")))));
 }
 
 }  // namespace

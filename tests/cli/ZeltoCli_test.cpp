@@ -37,10 +37,6 @@ namespace texts = netparams::texts;
 using package::kFileNames;
 using Lines = std::vector<std::string>;
 
-bool hasLine(const std::string& text, const std::string& line) {
-    return ("\n" + text + "\n").find("\n" + line + "\n") != std::string::npos;
-}
-
 /// The metrics file read back by the Prometheus client library's own exposition parser.
 Lines parsedMetrics(const std::string& file) {
     const char* script =
@@ -92,7 +88,7 @@ TEST_F(ZeltoCli, RunBesideTheProgramPrintsEachFormAndWritesTheMetrics) {
 
     const CliResult text = runCli({"run"}, beside);
     EXPECT_EQ(text.exitCode, 2) << text.err;
-    EXPECT_TRUE(hasLine(text.out, "            You can fine")) << text.out;
+    EXPECT_THAT(text.out, HasSubstr("\n            You can fine\n"));
     EXPECT_EQ(text.out.find('\r'), std::string::npos);
     const CliResult json = runCli({"run", "--json", "--prometheus", metrics}, beside);
     EXPECT_EQ(json.exitCode, 2) << json.err;
@@ -195,20 +191,18 @@ TEST(ZeltoCliLab, ParamsAndInterfacesSeeTheNamespacesOwnNetwork) {
 
         lab::GatewayLab lab;
         lab::overlayFile("/etc/resolv.conf", "nameserver 10.200.0.1\n");
-        const std::string address =
-            std::string(texts::kIpAddress) + "1" + texts::kIpAddressTail + "10.200.0.2";
-        EXPECT_TRUE(runCli({"params"}).out.starts_with(texts::kHostName));
+        using namespace ::testing;
+        EXPECT_THAT(runCli({"params"}).out, StartsWith(texts::kHostName));
         // Key values leave out the host name; the explanation paragraphs come on request.
-        const std::string explained = runCli({"params", "--key", "--explain"}).out;
-        EXPECT_TRUE(
-            hasLine(explained, address) && explained.find(texts::kHostName) == std::string::npos &&
-            explained.find(std::string(texts::kDnsExplanation).substr(0, 40)) != std::string::npos)
-            << explained;
+        EXPECT_THAT(runCli({"params", "--key", "--explain"}).out,
+                    AllOf(HasSubstr(std::string(texts::kIpAddress) + "1" + texts::kIpAddressTail +
+                                    "10.200.0.2\n"),
+                          Not(HasSubstr(texts::kHostName)),
+                          HasSubstr(std::string(texts::kDnsExplanation).substr(0, 40))));
         EXPECT_EQ(runCli({"params", "--analyze"}).out, "No problems found\n");
-        const std::string listed = runCli({"interfaces"}).out;  // loopback is never listed
-        EXPECT_TRUE(listed.starts_with("Network Adpater #1\n Desc: ......lab0") &&
-                    listed.find("Network Adpater #2") == std::string::npos)
-            << listed;
+        EXPECT_THAT(runCli({"interfaces"}).out,  // loopback is never listed
+                    AllOf(StartsWith("Network Adpater #1\n Desc: ......lab0"),
+                          Not(HasSubstr("Network Adpater #2"))));
     });
 }
 

@@ -95,6 +95,13 @@ TEST(LinuxNetworkServices, BadTargetsAndAnEarlyStopNeedNoSocket) {
     EXPECT_TRUE(calls.opened.empty());
 }
 
+/// A probe's target, the status (ping) or port (connect) it is given, and how long it may take.
+struct Timed {
+    const char* target;
+    int value;
+    std::chrono::milliseconds atLeast, atMost;
+};
+
 /// Runs `body` in a fresh namespace twice: ICMP datagram sockets open for root, then not.
 void onEitherPath(const std::function<void(bool datagram)>& body) {
     for (const bool datagram : {true, false}) {
@@ -148,18 +155,14 @@ TEST(PingLab, OnLoopbackAnswersInTheSameMillisecondFallsBackToARawSocketOrSaysWh
 // The lab: this PC 10.200.0.2, the peer 10.200.0.1 as gateway; no route to 10.99.0.0/16, and
 // the peer answers "unreachable" for 10.202.0.0/16.
 TEST(PingLab, EndsAsTheNetworkSaysAndAStopEndsTheWaitWithin50ms) {
-    const struct {
-        const char* address;
-        int status;
-        std::chrono::milliseconds atLeast, atMost;
-    } cases[] = {
+    const Timed cases[] = {
         {"10.200.0.1", 0, 0ms, 200ms},
         {"10.200.0.77", kPingTimedOut, 700ms, 900ms},  // an address nobody owns
         {"10.99.0.1", kPingNetUnreachable, 0ms, 50ms},
         {"10.202.0.5", kPingHostUnreachable, 0ms, 200ms},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.address);
+        SCOPED_TRACE(c.target);
         onEitherPath([&](bool datagram) {
             const lab::GatewayLab lab;
             lab::ip("route add throw 10.99.0.0/16");
@@ -167,16 +170,16 @@ TEST(PingLab, EndsAsTheNetworkSaysAndAStopEndsTheWaitWithin50ms) {
             RecordingSocketCalls calls;
             LinuxNetworkServices net({.calls = &calls, .reportNoSocket = {}});
             const auto start = Clock::now();
-            const PingResult r = net.ping(c.address, {});
+            const PingResult r = net.ping(c.target, {});
             const auto took = Clock::now() - start;
-            EXPECT_EQ(r.status, c.status);
-            EXPECT_EQ(pingPassed(r), c.status == 0);
+            EXPECT_EQ(r.status, c.value);
+            EXPECT_EQ(pingPassed(r), c.value == 0);
             EXPECT_GE(took, c.atLeast);
             EXPECT_LE(took, c.atMost);
             EXPECT_EQ(calls.opened, (Sockets{{datagram ? SOCK_DGRAM : SOCK_RAW, IPPROTO_ICMP}}));
-            if (c.status == kPingTimedOut) {
+            if (c.value == kPingTimedOut) {
                 EXPECT_LT(stopLatency([&](std::stop_token stop) {
-                              EXPECT_EQ(net.ping(c.address, stop).status, kPingCancelled);
+                              EXPECT_EQ(net.ping(c.target, stop).status, kPingCancelled);
                           }),
                           50ms);
             }
@@ -308,20 +311,17 @@ TEST(ConnectLab, ConnectsEndAtOnceOrAtTheLimitOrAtAStopAndLeaveNoDescriptorOrThr
         EXPECT_EQ(net.connect("127.0.0.1", open, {}), ConnectResult::Connected);
         const std::size_t fds = lab::countEntries("/proc/self/fd");
         const std::size_t threads = lab::countEntries("/proc/self/task");
-        const struct {
-            const char* ip;
-            int port;
-            std::chrono::milliseconds atLeast, atMost;
-        } failures[] = {{"127.0.0.1", 9, 0ms, 100ms},
-                        {lab::GatewayLab::kGateway, 9, 0ms, 100ms},
-                        {"10.99.0.1", 80, 0ms, 100ms},  // no route: refused by connect itself
-                        {kBlackholed, 80, 300ms, 400ms}};
+        const Timed failures[] = {
+            {"127.0.0.1", 9, 0ms, 100ms},
+            {lab::GatewayLab::kGateway, 9, 0ms, 100ms},
+            {"10.99.0.1", 80, 0ms, 100ms},  // no route: refused by connect itself
+            {kBlackholed, 80, 300ms, 400ms}};
         for (int i = 0; i < 3; ++i) {
             for (const auto& f : failures) {
                 const auto start = Clock::now();
-                EXPECT_EQ(net.connect(f.ip, f.port, {}), ConnectResult::Failed) << f.ip;
-                EXPECT_GE(Clock::now() - start, f.atLeast) << f.ip;
-                EXPECT_LE(Clock::now() - start, f.atMost) << f.ip;
+                EXPECT_EQ(net.connect(f.target, f.value, {}), ConnectResult::Failed) << f.target;
+                EXPECT_GE(Clock::now() - start, f.atLeast) << f.target;
+                EXPECT_LE(Clock::now() - start, f.atMost) << f.target;
             }
             EXPECT_LT(stopLatency([&](std::stop_token stop) {
                           EXPECT_EQ(net.connect(kBlackholed, 80, stop), ConnectResult::Cancelled);
