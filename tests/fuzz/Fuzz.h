@@ -31,25 +31,21 @@ inline std::string_view firstLine(std::string_view& input) {
 }
 
 /// A private folder for harnesses whose parser reads a file by name; removed at exit.
-class ScratchFolder {
-  public:
-    ScratchFolder() { std::filesystem::create_directories(path_); }
+struct ScratchFolder {
+    // In memory: rewriting a file on a busy disk costs a thousand times what the parse does.
+    /// The folder, with a trailing '/'.
+    const std::string path = "/dev/shm/zelto-fuzz-" + std::to_string(::getpid()) + "/";
+
+    ScratchFolder() { std::filesystem::create_directories(path); }
     ~ScratchFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(path, ignored);
     }
-
-    /// The folder, with a trailing '/'.
-    const std::string& path() const { return path_; }
 
     void write(const std::string& name, std::string_view bytes) const {
-        std::ofstream out(path_ + name, std::ios::binary | std::ios::trunc);
+        std::ofstream out(path + name, std::ios::binary | std::ios::trunc);
         require(!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).fail());
     }
-
-  private:
-    // In memory: rewriting a file on a busy disk costs a thousand times what the parse does.
-    std::string path_ = "/dev/shm/zelto-fuzz-" + std::to_string(::getpid()) + "/";
 };
 
 }  // namespace zelto::fuzz

@@ -8,7 +8,7 @@ void zelto::fuzz::one(std::string_view input) {
     static const ScratchFolder folder;
     folder.write(profiles::kOutOfOfficeFile, input);
     profiles::Session session;
-    session.InstallDir = folder.path();
+    session.InstallDir = folder.path;
     shell::FrmMainControls w;
     ui::ScriptedPrompter prompt;
     ui::ThrowingProgramEnd end;

@@ -9,7 +9,7 @@ void zelto::fuzz::one(std::string_view input) {
     const std::string section(firstLine(input));
     folder.write(help::kHelpFile, input);
     profiles::Session session;
-    session.InstallDir = folder.path();
+    session.InstallDir = folder.path;
     ui::ScriptedPrompter prompt;
     (void)help::ReadSqBrackFile(session, prompt, help::kHelpFile, section);
     require(prompt.messages.empty());
