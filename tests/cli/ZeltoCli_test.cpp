@@ -192,7 +192,9 @@ TEST(ZeltoCliLab, ParamsAndInterfacesSeeTheNamespacesOwnNetwork) {
         lab::GatewayLab lab;
         lab::overlayFile("/etc/resolv.conf", "nameserver 10.200.0.1\n");
         using namespace ::testing;
-        EXPECT_THAT(runCli({"params"}).out, StartsWith(texts::kHostName));
+        const CliResult all = runCli({"params"});
+        EXPECT_EQ(all.exitCode, 0) << all.err;
+        EXPECT_THAT(all.out, StartsWith(texts::kHostName));
         // Key values leave out the host name; the explanation paragraphs come on request.
         EXPECT_THAT(runCli({"params", "--key", "--explain"}).out,
                     AllOf(HasSubstr(std::string(texts::kIpAddress) + "1" + texts::kIpAddressTail +
