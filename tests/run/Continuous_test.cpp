@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "support/EngineRig.h"
 #include "support/MainFixture.h"
 
 namespace zelto::run {
 namespace {
 
-struct ContinuousRuns : test::MainFixture {
+// The scripted pump lets a test press Stop while a run started by the countdown waits.
+struct ContinuousRuns : ::testing::Test, test::MainRig<test::ScriptedPump> {
     void SetUp() override {
         writeProfile("OutofOffice.ini", {"h", "desk"});
         settings.write("Zelto", "Codes", "Settings", "O10000000000000000");
@@ -59,6 +61,20 @@ TEST_F(ContinuousRuns, StopAndUncheckingEndTheCountdown) {
     EXPECT_FALSE(c.Timer2.enabled());
     EXPECT_FALSE(c.RotLine.visible());
     EXPECT_FALSE(c.RotCircle.visible());
+}
+
+// Stop pressed in a run the countdown started leaves "STOPPED" in view, not the next count.
+TEST_F(ContinuousRuns, AStoppedTimerRunLeavesStoppedInView) {
+    c.RunInterval.setText("5");
+    c.RunTests.click();
+    for (int i = 0; i < 5; ++i)
+        c.Timer2.tick();
+    probes.pauses["ping 127.0.0.1"] = std::chrono::seconds(20);
+    pump.during(std::chrono::milliseconds(50), [this] { c.btnStopTest.click(); });
+    c.Timer2.tick();
+    EXPECT_EQ(pings(), 2);
+    EXPECT_EQ(c.TestStatus.text(), "STOPPED");
+    EXPECT_FALSE(c.Timer2.enabled());
 }
 
 // A profile switch served during a run's wait would replace the rows the run walks.
