@@ -2,55 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <deque>
-#include <functional>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "profiles/ProfileContext.h"
 #include "run/Engine.h"
-#include "run/ResultsBox.h"
-#include "run/TrayActions.h"
 #include "shell/FrmMainControls.h"
 #include "support/Fakes.h"
-#include "ui/Clock.h"
-#include "ui/EventPump.h"
-#include "ui/ProgramEnd.h"
-#include "ui/Prompter.h"
 
 namespace zelto::test {
 
-/// A headless pump that plays the user: actions queued with `during` run on the waiting thread
-/// once their delay has passed, inside whatever wait or processPending comes next.
+/// A headless pump that plays the user: an action given to `during` runs on the waiting thread
+/// once its delay has passed, inside whatever wait or processPending comes next.
 class ScriptedPump : public ui::EventPump {
   public:
     void during(std::chrono::milliseconds after, std::function<void()> action) {
-        queue_.push_back({std::chrono::steady_clock::now() + after, std::move(action)});
+        due_ = std::chrono::steady_clock::now() + after;
+        action_ = std::move(action);
     }
-    void processPending() override { runDue(); }
+    void processPending() override {
+        if (action_ && std::chrono::steady_clock::now() >= due_)
+            std::exchange(action_, nullptr)();
+    }
     void waitUntil(const std::function<bool()>& done) override {
-        for (runDue(); !done(); runDue())
+        for (processPending(); !done(); processPending())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     void wake() override {}
-    void repaint() override {}
 
   private:
-    struct Action {
-        std::chrono::steady_clock::time_point due;
-        std::function<void()> action;
-    };
-    void runDue() {
-        while (!queue_.empty() && queue_.front().due <= std::chrono::steady_clock::now()) {
-            auto next = std::move(queue_.front().action);
-            queue_.pop_front();
-            next();
-        }
-    }
-
-    std::deque<Action> queue_;
+    std::chrono::steady_clock::time_point due_;
+    std::function<void()> action_;
 };
 
 /// The tray as the engine sees it, writing down every call; Show restores the window.
@@ -106,11 +84,8 @@ struct EngineRig {
         session.OfficeIndex = 0;
         session.TestCount = static_cast<int>(rows.size());
     }
-    void loopBackAnswers() { probes.answers("127.0.0.1"); }
-
     std::string now() const { return ui::generalDate(clock.localNow()); }
     std::string time() const { return ui::timeOfDay(clock.localNow()); }
-    std::string started() const { return "\r\n\r\n   TESTS STARTED   " + now() + "\r\n\r\n"; }
 
     profiles::Session session;
     shell::FrmMainControls w;

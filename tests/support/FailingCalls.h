@@ -1,7 +1,7 @@
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
-#include <cstddef>
 
 #include "system/linux/SystemCalls.h"
 
@@ -18,16 +18,10 @@ class FailingCalls : public system::SystemCalls {
         return fails(readErrno) ? -1 : SystemCalls::read(fd, data, size);
     }
     ssize_t write(int fd, const void* data, std::size_t size) override {
-        if (size > writeBudget) {
-            if (writeBudget == 0) {
-                errno = ENOSPC;
-                return -1;
-            }
-            size = writeBudget;
-        }
-        ssize_t n = SystemCalls::write(fd, data, size);
-        if (n > 0)
-            writeBudget -= static_cast<std::size_t>(n);
+        if (fails(size > 0 && writeBudget == 0 ? ENOSPC : 0))
+            return -1;
+        const ssize_t n = SystemCalls::write(fd, data, std::min(size, writeBudget));
+        writeBudget -= n > 0 ? static_cast<std::size_t>(n) : 0;
         return n;
     }
     int fsync(int fd) override { return fails(fsyncErrno) ? -1 : SystemCalls::fsync(fd); }
@@ -42,12 +36,7 @@ class FailingCalls : public system::SystemCalls {
     std::size_t writeBudget = static_cast<std::size_t>(-1);
 
   private:
-    static bool fails(int err) {
-        if (err == 0)
-            return false;
-        errno = err;
-        return true;
-    }
+    static bool fails(int err) { return err != 0 && (errno = err) != 0; }
 };
 
 }  // namespace zelto::test

@@ -5,10 +5,8 @@
 #include <chrono>
 #include <map>
 #include <mutex>
-#include <string>
+#include <set>
 #include <thread>
-#include <utility>
-#include <vector>
 
 #include "netparams/NetParamsGatherer.h"
 #include "probes/NetworkServices.h"
@@ -63,26 +61,22 @@ class FakeNetworkServices : public ThreadedProbes {
         const std::string key = dotted + ":" + std::to_string(port);
         if (!record("connect " + key, stop))
             return probes::ConnectResult::Cancelled;
-        auto it = connects.find(key);
-        return it == connects.end() ? probes::ConnectResult::Failed : it->second;
+        return listening.contains(key) ? probes::ConnectResult::Connected
+                                       : probes::ConnectResult::Failed;
     }
 
     /// A ping that answers "Hello World" in `ms` milliseconds.
     void answers(const std::string& dotted, int ms = 0) {
         pings[dotted] = {0, std::to_string(ms) + " ms", true};
     }
-    void listens(const std::string& dotted, int port,
-                 std::chrono::milliseconds after = std::chrono::milliseconds(0)) {
-        connects[dotted + ":" + std::to_string(port)] = probes::ConnectResult::Connected;
-        pauses["connect " + dotted + ":" + std::to_string(port)] = after;
-    }
     std::vector<std::string> calls() {
         std::lock_guard lock(mutex_);
         return calls_;
     }
 
-    std::map<std::string, probes::PingResult> pings;
-    std::map<std::string, probes::ConnectResult> connects;
+    std::map<std::string, probes::PingResult> pings{{"127.0.0.1", {0, "0 ms", true}}};
+    /// "address:port" of the servers that accept a connection.
+    std::set<std::string> listening;
     std::map<std::string, std::string> names{{" ", "192.0.2.10"}};
     /// A pause before the answer to one call ("ping 192.0.2.1"), cut short by a stop.
     std::map<std::string, std::chrono::milliseconds> pauses;

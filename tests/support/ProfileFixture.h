@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <functional>
 
 #include "profiles/ProfileContext.h"
 #include "shell/FrmMainControls.h"
@@ -11,9 +11,10 @@
 
 namespace zelto::test {
 
-/// A program folder in a temporary directory with the profile logic wired to fakes.
-struct ProfileFixture : ::testing::Test {
-    ProfileFixture() { session.InstallDir = dir.path(); }
+/// A program folder in a temporary directory, a session in it and the fake platform pieces
+/// every front end needs.
+struct ProgramFolder {
+    ProgramFolder() { session.InstallDir = dir.path(); }
 
     /// Writes a profile; `lines` are joined with `eol`.
     void writeProfile(const std::string& name, const std::vector<std::string>& lines,
@@ -23,30 +24,39 @@ struct ProfileFixture : ::testing::Test {
             text += l + eol;
         dir.write(name, text);
     }
+    /// Runs `step`; true when the program ended instead.
+    bool ends(const std::function<void()>& step) {
+        try {
+            step();
+            return false;
+        } catch (const ui::ProgramEnded& e) {
+            endStatus = e.status;
+            return true;
+        }
+    }
+
+    TempDir dir;
+    profiles::Session session;
+    ui::ScriptedPrompter prompt;
+    ui::ThrowingProgramEnd end;
+    FakeGatherer net;
+    int endStatus = -1;
+};
+
+/// The profile logic over a program folder.
+struct ProfileFixture : ::testing::Test, ProgramFolder {
     const std::string& cell(int slot, int row, int field) {
         return session.Table.at(slot, row, field);
     }
     /// Loads slot `slot`; true when the program ended instead.
     bool loadEnds(int slot = 0) {
         session.OfficeIndex = slot;
-        try {
-            profiles::LoadProfile(ctx);
-        } catch (const ui::ProgramEnded& e) {
-            endStatus = e.status;
-            return true;
-        }
-        return false;
+        return ends([this] { profiles::LoadProfile(ctx); });
     }
 
-    TempDir dir;
-    profiles::Session session;
-    shell::FrmMainControls w;
-    ui::ScriptedPrompter prompt;
-    ui::ThrowingProgramEnd end;
-    FakeGatherer net;
     FakeNetworkServices probes;
+    shell::FrmMainControls w;
     profiles::ProfileContext ctx{session, w, prompt, end, net, probes};
-    int endStatus = -1;
 };
 
 }  // namespace zelto::test

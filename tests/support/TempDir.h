@@ -12,9 +12,7 @@ namespace zelto::test {
 /// A fresh folder under $TMPDIR, removed with everything in it when the object goes.
 class TempDir {
   public:
-    TempDir() {
-        const char* base = std::getenv("TMPDIR");
-        path_ = std::string(base != nullptr ? base : "/tmp") + "/zelto-test-XXXXXX";
+    TempDir() : path_(std::filesystem::temp_directory_path() / "zelto-test-XXXXXX") {
         if (mkdtemp(path_.data()) == nullptr)
             throw std::runtime_error("mkdtemp failed");
         path_ += "/";
@@ -38,7 +36,6 @@ class TempDir {
         std::ifstream in(path_ + name, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    bool exists(const std::string& name) const { return std::filesystem::exists(path_ + name); }
 
   private:
     std::string path_;
