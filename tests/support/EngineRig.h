@@ -34,7 +34,7 @@ class ScriptedPump : public ui::EventPump {
 /// The tray as the engine sees it, writing down every call; Show restores the window.
 class RecordingTray : public run::TrayActions {
   public:
-    explicit RecordingTray(ui::Window& window) : window_(window) {}
+    explicit RecordingTray(ui::Window& w) : window(w) {}
     void SetTrayIcon(int iconId, const std::string& tip) override {
         calls.push_back("icon " + std::to_string(iconId) + " " + tip);
     }
@@ -45,13 +45,11 @@ class RecordingTray : public run::TrayActions {
     }
     void mnuShow_Click() override {
         calls.push_back("show");
-        window_.setState(ui::WindowState::Normal);
+        window.setState(ui::WindowState::Normal);
     }
 
+    ui::Window& window;
     std::vector<std::string> calls;
-
-  private:
-    ui::Window& window_;
 };
 
 /// One row of a test profile: bare name, items (at most four) and message.
@@ -81,7 +79,6 @@ struct EngineRig {
             w.Test[r].setValue(rows[r].checked);
             w.Passes[r].setText("0");
         }
-        session.OfficeIndex = 0;
         session.TestCount = static_cast<int>(rows.size());
     }
     std::string now() const { return ui::generalDate(clock.localNow()); }

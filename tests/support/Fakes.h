@@ -111,11 +111,8 @@ class FakeGatherer : public netparams::NetParamsGatherer {
                  const std::string& dhcpServer = "") {
         snap.AdapterIPs[a][0] = ip.empty() ? "0" : "1";
         snap.AdapterIPs[a][1] = ip.empty() ? netparams::kBlank : ip;
-        for (int g = 1; g <= 4; ++g) {
-            snap.AdapterGateways[a][g] = g <= static_cast<int>(gateways.size())
-                                             ? gateways[g - 1]
-                                             : std::string(netparams::kBlank);
-        }
+        for (std::size_t g = 1; g <= 4; ++g)
+            snap.AdapterGateways[a][g] = g <= gateways.size() ? gateways[g - 1] : netparams::kBlank;
         snap.AdapterGateways[a][0] = std::to_string(gateways.size());
         if (!dhcpServer.empty()) {
             snap.AdapterDhcp[a] = "Enabled";
