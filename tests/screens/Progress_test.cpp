@@ -28,8 +28,7 @@ unsigned modeOf(const std::string& path) {
 
 Texts namesIn(const std::string& folder) {
     Texts names;
-    std::error_code missing;
-    for (const auto& e : fs::directory_iterator(folder, missing))
+    for (const auto& e : fs::directory_iterator(folder))
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -58,10 +57,10 @@ struct Installer : ::testing::Test {
     /// Opens the installer on its agreement and accepts it: the status it ended with, or -1.
     int accept() {
         prompt.messages.clear();
-        model = std::make_unique<Progress>(places, prompt, end, calls);
-        model->ShowAgreement();
+        Progress model(places, prompt, end, calls);
+        model.ShowAgreement();
         try {
-            model->AcceptAgreement.click();
+            model.AcceptAgreement.click();
         } catch (const ui::ProgramEnded& e) {
             return e.status;
         }
@@ -75,7 +74,6 @@ struct Installer : ::testing::Test {
     ui::ScriptedPrompter prompt;
     ui::ThrowingProgramEnd end;
     test::FailingCalls calls;
-    std::unique_ptr<Progress> model;
 };
 
 TEST_F(Installer, OverAnInstallationItAsksKeepsTheProfilesTheUserKeepsAndSurvivesAFullDisk) {
