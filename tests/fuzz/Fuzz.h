@@ -1,10 +1,12 @@
 #pragma once
 
-// What every harness shares. A harness defines fuzz::one; Entry.cpp hands it each input libFuzzer
-// makes, and in builds without libFuzzer ReplayMain.cpp feeds it a corpus.
+// What every harness shares. A harness includes this once and defines fuzz::one, which the entry
+// point below hands each input libFuzzer makes; in builds without libFuzzer, ReplayMain.cpp feeds
+// the entry point a corpus.
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,12 +24,13 @@ inline void require(bool holds) {
         std::abort();
 }
 
-/// Splits off the input's first line (a parameter of the call) from the rest (the bytes).
-inline std::string_view firstLine(std::string_view& input) {
-    const std::size_t end = input.find('\n');
-    const std::string_view line = input.substr(0, end);
-    input = end == std::string_view::npos ? std::string_view{} : input.substr(end + 1);
-    return line;
+/// Splits off the input's first part, up to `end` (a parameter of the call, a word), from the
+/// rest.
+inline std::string_view cut(std::string_view& input, char end = '\n') {
+    const std::size_t at = input.find(end);
+    const std::string_view part = input.substr(0, at);
+    input = at == std::string_view::npos ? std::string_view{} : input.substr(at + 1);
+    return part;
 }
 
 /// A private folder for harnesses whose parser reads a file by name; removed at exit.
@@ -49,3 +52,8 @@ struct ScratchFolder {
 };
 
 }  // namespace zelto::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    zelto::fuzz::one({reinterpret_cast<const char*>(data), size});
+    return 0;
+}

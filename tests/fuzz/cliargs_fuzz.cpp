@@ -7,11 +7,8 @@
 
 void zelto::fuzz::one(std::string_view input) {
     std::vector<std::string> args;
-    while (!input.empty()) {
-        const std::size_t end = input.find('\0');
-        args.emplace_back(input.substr(0, end));
-        input = end == std::string_view::npos ? std::string_view{} : input.substr(end + 1);
-    }
+    while (!input.empty())
+        args.emplace_back(cut(input, '\0'));
     const cli::CliParse parse = cli::parseCliArguments(args);
     require(parse.options.has_value() == parse.error.empty());
 }

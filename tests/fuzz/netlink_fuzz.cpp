@@ -1,10 +1,8 @@
 // The route netlink reader: the input is what the kernel answers to each dump (links,
 // addresses, routes), delivered through the socket calls.
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "Fuzz.h"
 #include "netparams/linux/Netlink.h"
@@ -32,23 +30,21 @@ struct KernelAnswer : system::SystemCalls {
     }
 };
 
-// Each dump gets a socket of its own, so that its first request is sequence number 1 and one
-// captured answer (links, addresses and routes, each numbered 1) serves all three.
-template <class Record>
-void dumpWith(std::string_view answer,
-              int (netparams::NetlinkSocket::*dump)(std::vector<Record>&)) {
-    KernelAnswer kernel(answer);
-    netparams::NetlinkSocket socket(kernel);
-    std::vector<Record> records;
-    (void)(socket.*dump)(records);
-}
-
 }  // namespace
 
 void one(std::string_view answer) {
-    dumpWith(answer, &netparams::NetlinkSocket::dumpLinks);
-    dumpWith(answer, &netparams::NetlinkSocket::dumpAddresses);
-    dumpWith(answer, &netparams::NetlinkSocket::dumpDefaultGateways);
+    // Each dump gets a socket of its own, so that its first request is sequence number 1 and one
+    // captured answer (links, addresses and routes, each numbered 1) serves all three.
+    const auto dump =
+        [answer]<class Record>(int (netparams::NetlinkSocket::*read)(std::vector<Record>&)) {
+            KernelAnswer kernel(answer);
+            netparams::NetlinkSocket socket(kernel);
+            std::vector<Record> records;
+            (void)(socket.*read)(records);
+        };
+    dump(&netparams::NetlinkSocket::dumpLinks);
+    dump(&netparams::NetlinkSocket::dumpAddresses);
+    dump(&netparams::NetlinkSocket::dumpDefaultGateways);
 }
 
 }  // namespace zelto::fuzz

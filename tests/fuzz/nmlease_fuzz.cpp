@@ -7,9 +7,9 @@
 void zelto::fuzz::one(std::string_view input) {
     std::map<std::string, std::string> options;
     while (!input.empty()) {
-        const std::string_view line = firstLine(input);
-        if (const std::size_t equals = line.find('='); equals != std::string_view::npos)
-            options[std::string(line.substr(0, equals))] = std::string(line.substr(equals + 1));
+        std::string_view value = cut(input);
+        const std::string_view name = cut(value, '=');
+        options[std::string(name)] = value;
     }
     (void)netparams::leaseFromNetworkManager(options);
 }

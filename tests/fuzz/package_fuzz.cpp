@@ -1,4 +1,5 @@
-// The package walk, current and older packages: the records found must tile the package exactly.
+// The package walk, current and older packages: the records found must tile the package exactly
+// (so each lies wholly inside it).
 // (Each length's trailer reading back is the package tests' exhaustive loop.)
 #include "Fuzz.h"
 #include "package/PackUnpack.h"
@@ -11,8 +12,6 @@ void zelto::fuzz::one(std::string_view package) {
         for (const package::Record& r : *records) {
             const std::size_t end = r.offset + r.length + package::kTrailerSize;
             require(r.offset == next && package::FindFileLength(package, end) == r.length);
-            // What the unpacking writes out for the record.
-            require(package.substr(r.offset, r.length).size() == r.length);
             next = end;
         }
         require(next == package.size());

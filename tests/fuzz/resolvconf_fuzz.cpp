@@ -4,6 +4,6 @@
 
 void zelto::fuzz::one(std::string_view input) {
     (void)netparams::onlyResolvedStub(netparams::parseResolvConf(input).nameservers);
-    const std::string_view host = firstLine(input);
+    const std::string_view host = cut(input);
     (void)netparams::domainFromHosts(input, host);
 }

@@ -6,7 +6,7 @@
 
 void zelto::fuzz::one(std::string_view input) {
     static const ScratchFolder folder;
-    const std::string section(firstLine(input));
+    const std::string section(cut(input));
     folder.write(help::kHelpFile, input);
     profiles::Session session;
     session.InstallDir = folder.path;

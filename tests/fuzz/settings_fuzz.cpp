@@ -3,27 +3,17 @@
 #include "Fuzz.h"
 #include "shell/Settings.h"
 
-namespace zelto::fuzz {
-
-namespace {
-
-std::string loadThenSave(std::string_view record, bool& firstRun) {
-    shell::MemorySettingsStore store;
-    store.values["Zelto/Codes/Settings"] = std::string(record);
-    shell::FrmMainControls w;
-    ui::ScriptedPrompter prompt;
-    shell::LoadSettings(w, store, prompt);
-    firstRun = !prompt.messages.empty();
-    shell::SaveSettings(w, store);
-    return store.values["Zelto/Codes/Settings"];
+void zelto::fuzz::one(std::string_view input) {
+    // What the record saves as after a load, and whether the load gave the first-run message.
+    const auto loadThenSave = [](std::string_view record) {
+        shell::MemorySettingsStore store;
+        store.values["Zelto/Codes/Settings"] = std::string(record);
+        shell::FrmMainControls w;
+        ui::ScriptedPrompter prompt;
+        shell::LoadSettings(w, store, prompt);
+        shell::SaveSettings(w, store);
+        return std::pair{store.values["Zelto/Codes/Settings"], !prompt.messages.empty()};
+    };
+    const std::string saved = loadThenSave(input).first;
+    require(loadThenSave(saved) == std::pair{saved, false});
 }
-
-}  // namespace
-
-void one(std::string_view input) {
-    bool firstRun = false;
-    const std::string saved = loadThenSave(input, firstRun);
-    require(loadThenSave(saved, firstRun) == saved && !firstRun);
-}
-
-}  // namespace zelto::fuzz

@@ -18,9 +18,10 @@
 //         });
 //     }
 //
-// Inside the body, gtest assertions work as usual (they are reported to the parent test);
-// lab helpers throw LabError, which fails the test with its message. The body may make
-// threads; make Peers and Processes on the body's own thread.
+// Inside the body, gtest assertions work as usual: the child prints its failures and the parent
+// test fails with it. Lab helpers throw LabError, which ends the body and fails the test with
+// its message printed. The body may make threads; make Peers and Processes on the body's own
+// thread.
 //
 // The lab needs root (CAP_SYS_ADMIN and CAP_NET_ADMIN), unshare(CLONE_NEWNET), veth and the
 // ip command. Where they are missing, inFreshNetns skips the test, or fails it when the
@@ -29,10 +30,10 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <cstddef>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelto::lab {
@@ -48,47 +49,43 @@ struct LabError : std::runtime_error {
 class Process {
   public:
     /// Forks; the child runs `fn` (inside the network namespace of `netnsOf` when not 0) and
-    /// exits with its result (125 when it throws). Throws LabError when the fork fails.
+    /// exits with its result (125 when it throws, its message on standard error). Throws
+    /// LabError when the fork fails.
     static Process start(const std::function<int()>& fn, pid_t netnsOf = 0);
 
-    Process(Process&& other) noexcept;
-    Process& operator=(Process&& other) noexcept;
-    ~Process() { kill(); }
+    Process(Process&& other) noexcept : pid_(std::exchange(other.pid_, -1)) {}
+    /// The child this one held goes with `other`.
+    Process& operator=(Process&& other) noexcept {
+        std::swap(pid_, other.pid_);
+        return *this;
+    }
+    ~Process();
 
     pid_t pid() const { return pid_; }
     /// Waits for the child to end: its exit code, or 128 + the signal that ended it.
     int wait();
     /// As wait(), but kills the child after `limit` and then answers -1.
     int waitAtMost(std::chrono::milliseconds limit);
-    /// Ends the child now (SIGKILL) and reaps it.
-    void kill();
 
   private:
     explicit Process(pid_t pid) : pid_(pid) {}
     pid_t pid_ = -1;
 };
 
-/// How a command ended: its exit code (128 + signal when one ended it, -1 at the time-out) and
-/// what it wrote to standard output and standard error, interleaved.
+/// How a command ended: its exit code (128 + signal when one ended it, -1 when it was killed
+/// after 30 s) and what it wrote to standard output and standard error, interleaved.
 struct CommandResult {
     int exitCode = -1;
     std::string output;
     bool ok() const { return exitCode == 0; }
 };
 
-struct RunOptions {
-    /// Run inside the network namespace of this process (a Peer's pid); 0 for the current one.
-    pid_t netnsOf = 0;
-    /// Killed when it runs longer than this.
-    std::chrono::milliseconds timeout{std::chrono::seconds(30)};
-};
-
-/// Runs `argv` (argv[0] looked up in PATH, standard input /dev/null) and waits for it.
-CommandResult run(const std::vector<std::string>& argv, const RunOptions& options = {});
-/// Runs `argv` and throws LabError with its output unless it exits 0.
-void must(const std::vector<std::string>& argv, const RunOptions& options = {});
-/// must({"ip", ...}) with `args` split at spaces, e.g. ip("route add default via 10.200.0.1").
-void ip(const std::string& args, const RunOptions& options = {});
+/// Runs `argv` (argv[0] looked up in PATH, standard input /dev/null) and waits for it, inside
+/// the network namespace of `netnsOf` (a Peer's pid) when not 0.
+CommandResult run(const std::vector<std::string>& argv, pid_t netnsOf = 0);
+/// Runs ip with `args` split at spaces, e.g. ip("route add default via 10.200.0.1"), and
+/// throws LabError with its output unless it exits 0.
+void ip(const std::string& args, pid_t netnsOf = 0);
 
 /// A second network namespace, held open by a stopped child process, that plays a gateway or
 /// another host. It starts with lo up and nothing else. Destroying the Peer ends the process:
@@ -101,7 +98,7 @@ class Peer {
     /// The holder's pid: what `ip link set ... netns <pid>` and nsenter -t <pid> -n take.
     pid_t pid() const { return holder_.pid(); }
     /// ip(args) inside the peer namespace, e.g. peer.ip("route add blackhole 10.201.0.0/16").
-    void ip(const std::string& args) const;
+    void ip(const std::string& args) const { lab::ip(args, pid()); }
     /// Sets a sysctl of the peer namespace, e.g. sysctl("net.ipv4.icmp_echo_ignore_all", "1").
     void sysctl(const std::string& key, const std::string& value) const;
     /// Starts `fn` in a forked child inside the peer namespace (a listener, a responder ...).
@@ -128,17 +125,11 @@ class GatewayLab {
     Peer peer_;
 };
 
-struct NetnsOptions {
-    /// The body is killed, and the test fails, when it runs longer.
-    std::chrono::milliseconds timeout{std::chrono::seconds(60)};
-};
-
 /// Runs `body` in a forked child inside a fresh network namespace whose only link is lo (up),
 /// with a private mount namespace and a /sys of its own (so /sys/class/net shows this
-/// namespace's links). Failures and skips inside `body` become this test's; an escaping
-/// exception, a crash, an exit or the time-out fail it. Skips (or, under CI, fails) when the
-/// lab cannot run here.
-void inFreshNetns(const std::function<void()>& body, const NetnsOptions& options = {});
+/// namespace's links). A failure in `body`, an escaping exception, a crash, an exit or a run
+/// longer than 60 s fail this test. Skips (or, under CI, fails) when the lab cannot run here.
+void inFreshNetns(const std::function<void()>& body);
 
 /// Sets a sysctl of the current network namespace: sysctl("net.ipv4.ping_group_range", "0 0").
 void sysctl(const std::string& key, const std::string& value);

@@ -1,4 +1,0 @@
-#pragma once
-
-// The lab's one header holds this part too.
-#include "lab/Lab.h"
