@@ -5,19 +5,13 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/mman.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "lab/Lab.h"
 
@@ -27,8 +21,7 @@ inline const char* const kZeltoCli = ZELTO_BIN_DIR "/zelto-cli";
 
 struct CliResult {
     int exitCode = -1;  // 128 + the signal when one ended it
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 struct CliRunOptions {
@@ -90,8 +83,6 @@ class LoopbackPort {
     LoopbackPort& operator=(const LoopbackPort&) = delete;
 
     int port() const { return port_; }
-    /// "127.0.0.1:<port>", an item for a profile.
-    std::string item() const { return "127.0.0.1:" + std::to_string(port_); }
 
   private:
     int fd_;
