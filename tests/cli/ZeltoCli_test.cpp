@@ -98,8 +98,7 @@ TEST_F(ZeltoCli, EveryCommandAnswersWithItsOwnOutputAndExitStatus) {
         "OutofOffice.ini . Description=No such file or directory - Error number=2\nZelto: "
         "Problem with ini file, Office.ini or OutOfOffice.ini.  Progam will end\n";
     const std::string usage = cli::kCliUsage,
-                      json = R"({"error":"the profile could not be loaded","exitCode":3})"
-                             "\n";
+                      json = "{\"error\":\"the profile could not be loaded\",\"exitCode\":3}\n";
     const std::vector<std::tuple<Lines, int, std::string, std::string>> cases{
         {{"help", "loop back"}, 0, "Check the cable.\n", ""},
         {{"help", "DNS"}, 1, "Unable to find help on DNS\n", ""},
