@@ -262,10 +262,13 @@ TEST_F(TrayTest, WithoutANotificationAreaTheWindowStaysOnTheTaskBar) {
     EXPECT_EQ(host.calls, (Ops{"add ", "remove"}));
 }
 
-// The tip is cut to its field, never inside a UTF-8 character.
+// The texts are cut to their fields, never inside a UTF-8 character.
 TEST_F(TrayTest, TextsAreCutToTheirFields) {
-    tray.ShowTrayBalloon(std::string(300, 'x'), "", 1, "", 3);
+    const std::string longText(300, 'x');
+    tray.ShowTrayBalloon(longText, longText, 1, longText, 3);
     EXPECT_EQ(tray.record().tip, std::string(127, 'x'));
+    EXPECT_EQ(tray.record().info, std::string(255, 'x'));
+    EXPECT_EQ(tray.record().infoTitle, std::string(63, 'x'));
     EXPECT_EQ(cutToField("abcdef\xC3\xBC", 8), "abcdef");          // "ü" across the end
     EXPECT_EQ(cutToField("abcde\xC3\xBCz", 8), "abcde\xC3\xBC");   // "ü" fits
     EXPECT_EQ(cutToField("abcd\xF0\x9F\x98\x80", 8), "abcd");      // an emoji
