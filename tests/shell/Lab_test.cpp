@@ -211,7 +211,7 @@ TEST(Responsiveness, TimerTicksAreServedWhileAConnectWaitsAtAlmostNoCpu) {
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     EngineRig<SlowConnect, shell::QtEventPump> rig;
-    rig.loopBackAnswers();
+    rig.probes.answers("127.0.0.1");
     rig.profile({{"Loop Back", {"127.0.0.1"}}, {"Web", {"192.0.2.1:80"}}});
     // A timer of the window, driven by a QTimer as the widget layer drives it. A tick counts
     // while the run goes on: a wait that served none would leave one late tick at most.
