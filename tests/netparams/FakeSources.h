@@ -1,9 +1,7 @@
 #pragma once
 
 #include <map>
-#include <optional>
-#include <string>
-#include <vector>
+#include <regex>
 
 #include "netparams/NetSources.h"
 #include "netparams/Timezone.h"
@@ -35,31 +33,29 @@ struct FakeZone : Timezone {
     float TimezoneBiasHours() const override { return bias; }
 };
 
-/// An Ethernet adapter that is up, has traffic, one address and one gateway.
-inline InterfaceRow ethernetRow(int index, const std::string& name, const std::string& address,
-                                const std::string& gateway) {
-    InterfaceRow row;
-    row.index = index;
-    row.name = name;
-    row.description = name + " (Ethernet)";
-    row.type = kTypeEthernet;
-    row.mtu = 1500;
-    row.speed = 1000000000;
-    row.physAddress = std::string("\x02\x00\x00\x00\x00", 5) + static_cast<char>(index);
-    row.adminStatus = kAdminUp;
-    row.operStatus = kOperOperational;
-    row.inOctets = 1000;
-    row.outOctets = 2000;
-    if (!address.empty())
-        row.addresses.push_back({address, "255.255.255.0"});
-    if (!gateway.empty())
-        row.gateways.push_back(gateway);
-    return row;
+/// An Ethernet adapter that is up, has traffic, and the address and gateway given.
+inline InterfaceRow ethernetRow(int index, const std::string& name, const std::string& address = "",
+                                const std::string& gateway = "") {
+    using Addresses = std::vector<IpEntry>;
+    using Gateways = std::vector<std::string>;
+    return {.index = index,
+            .name = name,
+            .description = name + " (Ethernet)",
+            .type = kTypeEthernet,
+            .mtu = 1500,
+            .speed = 1000000000,
+            .physAddress = std::string("\x02\0\0\0\0", 5) + static_cast<char>(index),
+            .adminStatus = kAdminUp,
+            .operStatus = kOperOperational,
+            .inOctets = 1000,
+            .outOctets = 2000,
+            .addresses = address.empty() ? Addresses{} : Addresses{{address, "255.255.255.0"}},
+            .gateways = gateway.empty() ? Gateways{} : Gateways{gateway}};
 }
 
 /// The loopback row every Linux table starts with.
 inline InterfaceRow loopbackRow() {
-    InterfaceRow row = ethernetRow(1, "lo", "", "");
+    InterfaceRow row = ethernetRow(1, "lo");
     row.description = "lo (Loopback)";
     row.type = kTypeLoopback;
     row.physAddress = std::string(6, '\0');
@@ -80,10 +76,7 @@ inline std::string fixture(const std::string& name) {
         .bytes;
 }
 inline std::string golden(const std::string& name) {
-    std::string text;
-    for (const char c : fixture(name))
-        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return text;
+    return std::regex_replace(fixture(name), std::regex("\n"), "\r\n");
 }
 
 }  // namespace zelto::netparams::test

@@ -2,26 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
-#include <QCoreApplication>
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusMetaType>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
-#include <QDBusVirtualObject>
-#include <QScopeGuard>
-#include <QThread>
-#include <atomic>
+#include <QtDBus>
 #include <chrono>
-#include <filesystem>
-#include <thread>
 
-#include "lab/Lab.h"
-#include "netparams/linux/LinuxDhcpSource.h"
-#include "support/TempDir.h"
+#include "FakeSources.h"
 
 // One entry of systemd-resolved's DNS property, a(iiay).
 struct ResolvedServer {
@@ -59,94 +44,68 @@ class FakeServices : public QDBusVirtualObject {
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
         const QString name = m.arguments().value(0).toString();
-        const QString path = m.path();
         const QString asked = m.member() == "Get" ? m.arguments().value(1).toString() : m.member();
         auto object = [](const QString& p) {
             return QVariant::fromValue(QDBusObjectPath("/org/freedesktop/NetworkManager/" + p));
         };
         auto text = [](const char* t) { return QVariant::fromValue(QDBusVariant(t)); };
-        QVariant answer;
-        if (asked == "GetDeviceByIpIface" && name == "stuck0")
-            return true;
-        if (asked == "GetDeviceByIpIface" && name != "eth0") {
-            bus.send(m.createErrorReply("org.freedesktop.NetworkManager.UnknownDevice", "no"));
-            return true;
-        }
-        if (asked == "GetDeviceByIpIface")
-            answer = object("Devices/2");
-        else if (asked == "ActiveConnection")
-            answer = object(reconnected ? "ActiveConnection/7" : "ActiveConnection/5");
-        else if (asked == "Connection")
-            answer = object(path.endsWith("/5") ? "Settings/1" : "Settings/2");
-        else if (asked == "GetSettings")
-            answer = QVariant::fromValue(SettingsMap{
-                {"ipv4", QVariantMap{{"method", path.endsWith("/1") ? "auto" : "manual"}}}});
-        else if (asked == "Dhcp4Config")
-            answer = object("DHCP4Config/7");
-        else if (asked == "Options")
-            answer = QVariantMap{{"dhcp_server_identifier", text("192.0.2.1")},
-                                 {"dhcp_lease_time", text("3600")},
-                                 {"expiry", text("1765000000")}};
-        else if (asked == "Configuration")
-            answer = QVariant::fromValue(QList<QVariantMap>{
-                {{"nameservers", QStringList{"192.0.2.1", "2001:db8::1"}}, {"interface", "eth0"}},
-                {{"nameservers", QStringList{"198.51.100.53", "192.0.2.1"}}}});
-        else if (asked == "DNS")
-            answer = QVariant::fromValue(
-                QList<ResolvedServer>{{0, AF_INET, QByteArray("\xC0\x00\x02\x35", 4)},
-                                      {2, AF_INET6, QByteArray(16, '\1')},
-                                      {2, AF_INET, QByteArray("\xC6\x33\x64\x01", 4)},
-                                      {3, AF_INET, QByteArray("\xC0\x00\x02\x35", 4)}});
-        else
+        if (asked == "GetDeviceByIpIface" && name != "eth0")
+            return name == "stuck0" ||
+                   bus.send(m.createErrorReply("org.freedesktop.NetworkManager.UnknownDevice", ""));
+        const bool first = m.path().endsWith("/5") || m.path().endsWith("/1");
+        const QMap<QString, QVariant> answers{
+            {"GetDeviceByIpIface", object("Devices/2")},
+            {"ActiveConnection", object(reconnected ? "ActiveConnection/7" : "ActiveConnection/5")},
+            {"Connection", object(first ? "Settings/1" : "Settings/2")},
+            {"GetSettings", QVariant::fromValue(SettingsMap{
+                                {"ipv4", QVariantMap{{"method", first ? "auto" : "manual"}}}})},
+            {"Dhcp4Config", object("DHCP4Config/7")},
+            {"Options", QVariantMap{{"dhcp_server_identifier", text("192.0.2.1")},
+                                    {"dhcp_lease_time", text("3600")},
+                                    {"expiry", text("1765000000")}}},
+            {"Configuration", QVariant::fromValue(QList<QVariantMap>{
+                                  {{"nameservers", QStringList{"192.0.2.1", "2001:db8::1"}}},
+                                  {{"nameservers", QStringList{"198.51.100.53", "192.0.2.1"}}}})},
+            {"DNS", QVariant::fromValue(
+                        QList<ResolvedServer>{{0, AF_INET, QByteArray("\xC0\x00\x02\x35", 4)},
+                                              {2, AF_INET6, QByteArray(16, '\1')},
+                                              {2, AF_INET, QByteArray("\xC6\x33\x64\x01", 4)},
+                                              {3, AF_INET, QByteArray("\xC0\x00\x02\x35", 4)}})}};
+        if (!answers.contains(asked))
             return false;
         const bool property = m.member() == "Get" && asked != "GetSettings";
-        bus.send(m.createReply(property ? QVariant::fromValue(QDBusVariant(answer)) : answer));
-        return true;
+        return bus.send(m.createReply(property ? QVariant::fromValue(QDBusVariant(answers[asked]))
+                                               : answers[asked]));
     }
 };
 
 TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
-    if (!lab::run({"dbus-daemon", "--version"}).ok())
-        GTEST_SKIP() << "dbus-daemon is not installed";
-    test::TempDir dir;
-    const std::string socket = dir.path() + "bus";
-    // A private bus daemon on a file socket stands in for the system bus.
-    lab::Process daemon = lab::Process::start([&socket] {
-        const std::string address = "--address=unix:path=" + socket;
-        ::execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile",
-                 address.c_str(), static_cast<char*>(nullptr));
-        return 127;
-    });
-    for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(std::filesystem::exists(socket)) << "dbus-daemon did not start";
     int argc = 1;
     char name[] = "test";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
+    using Link = SystemBus::NetworkManagerLink;
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");  // no socket: the bus is not asked
+    EXPECT_EQ(SystemBus("/nonexistent").networkManagerLink("eth0").state, Link::Unreachable);
+    // A private bus daemon stands in for the system bus.
+    QProcess daemon;
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+    if (!daemon.waitForStarted() || !daemon.waitForReadyRead())
+        GTEST_SKIP() << "dbus-daemon did not start";
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8().constData(), 1);
+    SystemBus bus("", 250);
+    EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::NotManaged);  // nothing runs yet
+
     qDBusRegisterMetaType<ResolvedServer>();
     qDBusRegisterMetaType<QList<ResolvedServer>>();
     qDBusRegisterMetaType<SettingsMap>();
     qDBusRegisterMetaType<QList<QVariantMap>>();
-    using Link = SystemBus::NetworkManagerLink;
-
-    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");  // no socket: the bus is not asked
-    EXPECT_EQ(SystemBus(dir.path() + "none").networkManagerLink("eth0").state, Link::Unreachable);
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + socket).c_str(), 1);
-    SystemBus bus(socket, 250);
-    EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::NotManaged);  // nothing runs yet
-    EXPECT_TRUE(bus.resolvedServers().empty());
-
     QThread serviceThread;
-    const auto stop = qScopeGuard([&serviceThread] {
-        serviceThread.quit();
-        serviceThread.wait();
-    });
     FakeServices services;
     services.moveToThread(&serviceThread);
     serviceThread.start();
-    QDBusConnection serviceBus =
-        QDBusConnection::connectToBus(QString::fromStdString("unix:path=" + socket), "services");
+    QDBusConnection serviceBus = QDBusConnection::connectToBus(address, "services");
     // Registered from the services' own thread, where their calls will be delivered.
     bool registered = false;
     QMetaObject::invokeMethod(
@@ -158,23 +117,18 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
                          serviceBus.registerService("org.freedesktop.resolve1");
         },
         Qt::BlockingQueuedConnection);
-    ASSERT_TRUE(registered);
+    EXPECT_TRUE(registered);
 
-    const Link eth0 = bus.networkManagerLink("eth0");
-    EXPECT_EQ(eth0.state, Link::Dhcp);
-    EXPECT_EQ(eth0.options.at("dhcp_server_identifier"), "192.0.2.1");
+    const auto beforeExpiry = [] { return std::int64_t{1764990000}; };
+    const auto lease =
+        LinuxDhcpSource({"/nonexistent"}, &bus, beforeExpiry).lease(test::ethernetRow(2, "eth0"));
+    EXPECT_EQ(lease ? lease->server + " " + std::to_string(lease->obtained) : "none",
+              "192.0.2.1 1764996400");
     EXPECT_EQ(bus.networkManagerLink("eth1").state, Link::NotManaged);
     EXPECT_EQ(bus.resolvedServers(), (std::vector<std::string>{"192.0.2.53", "198.51.100.1"}));
     EXPECT_EQ(bus.networkManagerServers(),
               (std::vector<std::string>{"192.0.2.1", "198.51.100.53"}));
-    InterfaceRow link;
-    link.name = "eth0";
-    const auto beforeExpiry = [] { return std::int64_t{1764990000}; };
-    EXPECT_EQ(LinuxDhcpSource({"/nonexistent", {}, {}}, &bus, beforeExpiry).lease(link)->obtained,
-              1765000000 - 3600);
-
-    // A new activation of the connection is asked again.
-    services.reconnected = true;
+    services.reconnected = true;  // a new activation of the connection is asked again
     EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::Static);
 
     // A service that never answers costs one time limit, then is left alone for a while.
@@ -183,7 +137,8 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::Unreachable);
     EXPECT_TRUE(bus.resolvedServers().empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
-    serviceBus.unregisterObject("/org/freedesktop", QDBusConnection::UnregisterTree);
+    serviceThread.quit();
+    serviceThread.wait();
     QDBusConnection::disconnectFromBus("services");
 }
 
