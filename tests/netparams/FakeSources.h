@@ -62,18 +62,14 @@ inline InterfaceRow loopbackRow() {
     return row;
 }
 
-/// DHCP configuration and lease records under the folder `d` only, so that the PC's real ones
-/// cannot leak in.
-inline DhcpPaths recordsUnder(const std::string& d) {
-    return {d + "leases",       {d + "dhcp"}, {d + "dhcpcd"}, d + "links", d + "interfaces",
-            d + "interfaces.d", d + "run",    d + "proc",     d + "nm"};
-}
-
-/// A file of fixtures/ as it is; a golden one keeps an expected output with LF for CR LF.
-inline std::string fixture(const std::string& name) {
+/// The folder of the test data files, and one of them as it is; a golden one keeps an
+/// expected output with LF for CR LF.
+inline std::string fixtures() {
     const std::string file = __FILE__;
-    return system::readWholeFile(file.substr(0, file.rfind('/')) + "/fixtures/" + name, 1 << 20)
-        .bytes;
+    return file.substr(0, file.rfind('/')) + "/fixtures/";
+}
+inline std::string fixture(const std::string& name) {
+    return system::readWholeFile(fixtures() + name, 1 << 20).bytes;
 }
 inline std::string golden(const std::string& name) {
     return std::regex_replace(fixture(name), std::regex("\n"), "\r\n");

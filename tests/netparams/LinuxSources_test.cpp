@@ -13,31 +13,19 @@
 #include "netparams/linux/LinuxInterfaceSource.h"
 #include "netparams/linux/LinuxParamsSource.h"
 #include "netparams/linux/LocalTimezone.h"
-#include "netparams/linux/ResolvConf.h"
 #include "support/TempDir.h"
 
 namespace zelto::netparams {
 namespace {
-
-TEST(ResolvConf, ServersInOrderTheLastDomainLineAndTheDomainFromHosts) {
-    const ResolverConfig c = parseResolvConf(
-        "# generated\r\nnameserver 192.0.2.53\nnameserver   192.0.2.54   # the second\n"
-        "nameserver 2001:db8::1\nnameserver not.an.address\n;nameserver 192.0.2.99\n"
-        "domain first.example\nsearch . corp.example. other.example\noptions edns0\n"
-        "nameserver 0.0.0.0\n");
-    EXPECT_EQ(c.nameservers, (std::vector<std::string>{"192.0.2.53", "192.0.2.54", "0.0.0.0"}));
-    EXPECT_EQ(c.domain, "corp.example");
-    EXPECT_EQ(parseResolvConf("search a.example\ndomain b.example").domain, "b.example");
-    const char* hosts = "127.0.0.1 localhost\n127.0.1.1 desk7.office.example desk7  # this PC\n";
-    EXPECT_EQ(domainFromHosts(hosts, "DESK7"), "office.example");
-    EXPECT_EQ(domainFromHosts(hosts, "desk"), "");
-}
 
 int desk7(char* name, std::size_t length) {
     std::strncpy(name, "desk7", length);
     return 0;
 }
 
+// The servers a user must know: behind a local stub or relay, the ones it forwards to, in
+// order and as their files have them. The domain: the resolver's last domain or search line,
+// else the canonical name of this PC in the hosts file.
 TEST(Params, FromTheirFilesWithTheServersBehindAStub) {
     zelto::test::TempDir dir;
     auto read = [&dir](LinuxParamsSource::HostNameCall name = desk7) {
@@ -47,27 +35,28 @@ TEST(Params, FromTheirFilesWithTheServersBehindAStub) {
                                  nullptr, name)
             .readParams();
     };
-    dir.write("resolv.conf", "nameserver 127.0.0.53\nsearch lan\n");
+    dir.write("resolv.conf",
+              "# generated\r\nnameserver 127.0.0.53\ndomain first.example\n"
+              "search . corp.example. other.example\noptions edns0\n");
     EXPECT_EQ(read().dnsServers, (std::vector<std::string>{"127.0.0.53"}));  // none behind
-    dir.write("resolved.conf", "nameserver 192.0.2.1\nnameserver 192.0.2.2\nsearch up.example\n");
+    dir.write(
+        "resolved.conf",
+        "nameserver 192.0.2.1\nnameserver   192.0.2.2   # the second\nnameserver 2001:db8::1\n"
+        "nameserver not.an.address\n;nameserver 192.0.2.99\nnameserver 0.0.0.0\n"
+        "search up.example\n");
     NetworkParams p = read();
-    EXPECT_EQ(p.dnsServers, (std::vector<std::string>{"192.0.2.1", "192.0.2.2"}));
-    EXPECT_EQ(p.domainName, "lan");
+    EXPECT_EQ(p.dnsServers, (std::vector<std::string>{"192.0.2.1", "192.0.2.2", "0.0.0.0"}));
+    EXPECT_EQ(p.domainName, "corp.example");
     EXPECT_EQ(p.enableRouting, 0);
 
     dir.write("resolv.conf", "nameserver 127.0.1.1\n");  // NetworkManager's dnsmasq
     dir.write("nm.conf", "nameserver 198.51.100.53\n");
-    dir.write("hosts", "127.0.1.1 desk7.office.example desk7\n");
+    dir.write("hosts", "127.0.0.1 localhost\n127.0.1.1 desk7.office.example DESK7  # this PC\n");
     dir.write("ip_forward", "1\n");
     p = read();
     EXPECT_EQ(p.dnsServers, (std::vector<std::string>{"198.51.100.53"}));
     EXPECT_EQ(p.domainName, "office.example");
     EXPECT_EQ(p.enableRouting, 1);
-    p = read([](char* name, std::size_t length) {
-        std::strncpy(name, "desk9.fqdn.example", length);
-        return 0;
-    });
-    EXPECT_EQ(p.domainName, "fqdn.example");
     p = read([](char*, std::size_t) {
         errno = ENAMETOOLONG;
         return -1;
@@ -75,15 +64,12 @@ TEST(Params, FromTheirFilesWithTheServersBehindAStub) {
     EXPECT_EQ(p.sizingError, ENAMETOOLONG);
 }
 
-// The zone is read afresh at the instant asked: daylight saving and a changed TZ both show.
-TEST(Timezone, BiasFollowsDaylightSavingAtTheInstantAsked) {
-    auto january = []() -> std::time_t { return 1767225600; };  // 2026-01-01
-    auto july = []() -> std::time_t { return 1783000000; };     // 2026-07-02
-    ::setenv("TZ", "NST3:30NDT,M3.2.0,M11.1.0", 1);
-    EXPECT_EQ(LocalTimezone(july).TimezoneBiasHours(), 2.5f);
-    EXPECT_EQ(LocalTimezone(january).TimezoneBiasHours(), 3.5f);
+// The zone is read afresh each time: a user may change it while the program runs.
+TEST(Timezone, BiasIsTheZonesOffsetWestOfUtcInHours) {
+    ::setenv("TZ", "NST3:30", 1);
+    EXPECT_EQ(LocalTimezone().TimezoneBiasHours(), 3.5f);
     ::setenv("TZ", "IST-5:30", 1);
-    EXPECT_EQ(LocalTimezone(july).TimezoneBiasHours(), -5.5f);
+    EXPECT_EQ(LocalTimezone().TimezoneBiasHours(), -5.5f);
     ::setenv("TZ", "UTC", 1);
 }
 
@@ -176,10 +162,8 @@ TEST(LeaseRecords, ServerTimesAndAddressOfEachClientsRecord) {
     const auto networkd = [](const char* file) {
         return parseNetworkdLease(fixture(file), kWritten);
     };
-    const auto dhcpcd = [](const std::string& name) {
-        return parseDhcpcdLease(fixture("dhcpcd-" + name + ".lease"), kWritten);
-    };
-    const std::string all = fixture("dhclient.leases");
+    const auto dhcpcd = [](const char* file) { return parseDhcpcdLease(fixture(file), kWritten); };
+    const std::string all = fixture("dhcp/dhclient.leases");
     const std::string eth1 = fixture("dhclient.eth1.leases");  // of one interface
     const std::pair<std::optional<DhcpLease>, std::string> cases[] = {
         // dhclient: the interface's last block wins; times are UTC, "epoch" or "never".
@@ -197,11 +181,11 @@ TEST(LeaseRecords, ServerTimesAndAddressOfEachClientsRecord) {
         {networkd("networkd-damaged"), "none"},
         // dhcpcd: the raw message. Option 52 moves the server identifier into the file field;
         // an infinite lease never ends.
-        {dhcpcd("eth0"), "192.168.1.1 1765000000 1765007200 192.168.1.77"},
-        {dhcpcd("overload"), "10.1.2.3 1765000000 2147483647 192.168.1.77"},
-        {dhcpcd("cutoption"), "192.168.1.1 1765000000 0 192.168.1.77"},
-        {dhcpcd("truncated"), "none"},
-        {dhcpcd("badcookie"), "none"},
+        {dhcpcd("dhcpcd-eth0.lease"), "192.168.1.1 1765000000 1765007200 192.168.1.77"},
+        {dhcpcd("dhcpcd/wlan0-HomeNet.lease"), "10.1.2.3 1765000000 2147483647 192.168.1.77"},
+        {dhcpcd("dhcpcd-cutoption.lease"), "192.168.1.1 1765000000 0 192.168.1.77"},
+        {dhcpcd("dhcpcd-truncated.lease"), "none"},
+        {dhcpcd("dhcpcd-badcookie.lease"), "none"},
         // NetworkManager's options over the bus.
         {leaseFromNetworkManager({{"dhcp_server_identifier", "192.0.2.1"},
                                   {"dhcp_lease_time", "3600"},
@@ -214,75 +198,70 @@ TEST(LeaseRecords, ServerTimesAndAddressOfEachClientsRecord) {
 }
 
 // Which configuration decides, and which lease counts, for one link. Every case starts from
-// the same lease records: dhclient's (eth0 at .51, current) and dhcpcd's (wlan0).
+// the same lease records, fixtures/dhcp and fixtures/dhcpcd: dhclient's (eth0 at .51, current)
+// and dhcpcd's (wlan0).
 TEST(DhcpDecision, ConfigurationFirstThenACurrentLeaseOfTheLink) {
     using namespace std::string_literals;
+    using test::ethernetRow;
     constexpr auto none = std::nullopt;
-    // Each case: the link (index, name, address), the server found (nothing: DHCP "Disabled")
-    // and the files it adds as "name=content" entries split by "|", NET/ for their folder.
+    // Each case: the link, the server found (nothing: DHCP "Disabled") and the files it adds
+    // as "name=content" entries split by "|", NET/ standing for their folder.
     const struct {
-        const char* link;
+        InterfaceRow link;
         std::optional<std::string> server;
         std::string files;
     } cases[] = {
         // A current lease of the link's address; the newest lease names another address.
-        {"2 eth0 192.168.1.51", "192.168.1.2", ""},
-        {"2 eth0 192.168.1.50", none, ""},
-        // An expired lease.
-        {"2 eth0 192.168.1.51", none,
-         "dhcp/dhclient.leases=lease { interface \"eth0\"; fixed-address 192.168.1.51; "
+        {ethernetRow(2, "eth0", "192.168.1.51"), "192.168.1.2", ""},
+        {ethernetRow(2, "eth0", "192.168.1.50"), none, ""},
+        // An expired lease of the link's address.
+        {ethernetRow(10, "eth3", "192.168.1.53"), none,
+         "dhcp/dhclient.eth3.leases=lease { fixed-address 192.168.1.53; "
          "expire 2 2019/03/12 10:00:00; }"},
         // dhcpcd's lease of a Wi-Fi network.
-        {"3 wlan0 192.168.1.77", "10.1.2.3", ""},
+        {ethernetRow(3, "wlan0", "192.168.1.77"), "10.1.2.3", ""},
         // networkd asks for DHCP that has not answered.
-        {"4 eth4", "",
-         "links/4=ADMIN_STATE=configuring\nNETWORK_FILE=NET/"
-         "4.network|4.network=[Network]\nDHCP=yes"},
+        {ethernetRow(4, "eth4"), "",
+         "links/4=ADMIN_STATE=configuring\nNETWORK_FILE=NET/4.network|4.network=[Network]\n"
+         "DHCP=yes"},
         // networkd's drop-in turns DHCP off though a lease is current.
-        {"2 eth0 192.168.1.51", none,
+        {ethernetRow(2, "eth0", "192.168.1.51"), none,
          "links/2=ADMIN_STATE=configured\nNETWORK_FILE=NET/2.network\nNETWORK_FILE_DROPINS=\"NET/"
          "2.conf\"|2.network=[Network]\nDHCP=ipv4|2.conf=[Network]\nDHCP=no"},
         // networkd's lease when it configures the link.
-        {"5 eth5 192.168.122.57", "192.168.122.1",
+        {ethernetRow(5, "eth5", "192.168.122.57"), "192.168.122.1",
          "links/5=ADMIN_STATE=configured\nNETWORK_FILE=NET/5.network|5.network=[Network]\nDHCP=yes|"
          "leases/5=ADDRESS=192.168.122.57\nSERVER_ADDRESS=192.168.122.1"},
-        // ifupdown's dhcp stanza in interfaces.d; its static stanza though a lease is current.
-        {"6 eth6", "",
-         "interfaces=iface eth6 inet static|interfaces.d/eth6=iface eth6 inet dhcp # x"},
-        {"2 eth0 192.168.1.51", none, "interfaces=iface eth0 inet static"},
+        // ifupdown's dhcp stanza in interfaces.d after a static one.
+        {ethernetRow(6, "eth6"), "",
+         "interfaces=iface eth6 inet static|interfaces.d/eth6=iface eth6 inet dhcp # wired"},
         // A dhclient running for the link; a stale pid file naming another program.
-        {"7 eth7", "", "run/dhclient.eth7.pid=4242|proc/4242/cmdline=/sbin/dhclient\0-4\0eth7\0"s},
-        {"7 eth7", none, "run/dhclient.eth7.pid=4242|proc/4242/cmdline=bash\0"s},
+        {ethernetRow(7, "eth7"), "",
+         "run/dhclient.eth7.pid=4242|proc/4242/cmdline=/sbin/dhclient\0-4\0eth7\0"s},
+        {ethernetRow(7, "eth7"), none, "run/dhclient.eth7.pid=4242|proc/4242/cmdline=bash\0"s},
         // NetworkManager's own lease file of the link's address.
-        {"8 eth8 10.8.0.5", "10.8.0.1",
+        {ethernetRow(8, "eth8", "10.8.0.5"), "10.8.0.1",
          "nm/internal-0b1c-eth8.lease=ADDRESS=10.8.0.5\nSERVER_ADDRESS=10.8.0.1"},
         // A name that would leave the folders.
-        {"9 ../dhcp/dhclient", none, ""},
+        {ethernetRow(9, "../dhcp/dhclient"), none, ""},
     };
     for (const auto& c : cases) {
         zelto::test::TempDir dir;
-        std::vector<std::pair<std::string, std::string>> files = {
-            {"dhcp/dhclient.leases", fixture("dhclient.leases")},
-            {"dhcpcd/wlan0-HomeNet.lease", fixture("dhcpcd-overload.lease")}};
-        std::istringstream entries(c.files);
-        for (std::string entry; std::getline(entries, entry, '|');)
-            files.emplace_back(entry.substr(0, entry.find('=')), entry.substr(entry.find('=') + 1));
-        for (auto [name, content] : files) {
-            std::filesystem::create_directories(
-                std::filesystem::path(dir.path() + name).parent_path());
-            for (std::size_t at; (at = content.find("NET/")) != std::string::npos;)
-                content.replace(at, 4, dir.path());
-            dir.write(name, content);
+        const std::string d = dir.path(), f = test::fixtures();
+        std::istringstream entries(std::regex_replace(c.files, std::regex("NET/"), d));
+        for (std::string entry; std::getline(entries, entry, '|');) {
+            const std::string name = entry.substr(0, entry.find('='));
+            std::filesystem::create_directories(std::filesystem::path(d + name).parent_path());
+            dir.write(name, entry.substr(name.size() + 1));
         }
-        std::istringstream link(c.link);
-        int index = 0;
-        std::string name, address;
-        link >> index >> name >> address;
+        const DhcpPaths paths{
+            d + "leases",     {d + "dhcp", f + "dhcp"}, {f + "dhcpcd"}, d + "links",
+            d + "interfaces", d + "interfaces.d",       d + "run",      d + "proc",
+            d + "nm"};
         // 2025-12-10 00:00 UTC: the last eth0 lease of the dhclient record runs until the 11th.
-        const auto lease = LinuxDhcpSource(test::recordsUnder(dir.path()), nullptr, [] {
-                               return std::int64_t{1765324800};
-                           }).lease(test::ethernetRow(index, name, address));
-        EXPECT_EQ(lease ? std::optional(lease->server) : std::nullopt, c.server) << c.link;
+        const auto lease =
+            LinuxDhcpSource(paths, nullptr, [] { return std::int64_t{1765324800}; }).lease(c.link);
+        EXPECT_EQ(lease ? std::optional(lease->server) : std::nullopt, c.server) << c.link.name;
     }
 }
 
