@@ -10,26 +10,19 @@
 
 namespace zelto::netparams::test {
 
-struct FakeParams : ParamsSource {
+/// Every source the gather reads, each as a test sets it.
+struct FakeNet : ParamsSource, InterfaceSource, DhcpSource, Timezone {
     NetworkParams params;
-    NetworkParams readParams() override { return params; }
-};
-
-struct FakeInterfaces : InterfaceSource {
     InterfaceTable table;
-    InterfaceTable readInterfaces() override { return table; }
-};
-
-struct FakeDhcp : DhcpSource {
     std::map<std::string, DhcpLease> leases;
+    float bias = 0.0f;
+
+    NetworkParams readParams() override { return params; }
+    InterfaceTable readInterfaces() override { return table; }
     std::optional<DhcpLease> lease(const InterfaceRow& link) override {
         const auto found = leases.find(link.name);
         return found == leases.end() ? std::nullopt : std::optional(found->second);
     }
-};
-
-struct FakeZone : Timezone {
-    float bias = 0.0f;
     float TimezoneBiasHours() const override { return bias; }
 };
 

@@ -33,11 +33,8 @@ TEST(KernelSnapshot, CommonDesktopShapes) {
         // Containers and VMs beside the card.
         {"eth0 (ifb) via 192.168.1.1; ", fine,
          eth0 + "route add default via 192.168.1.1 dev eth0;link add docker0 type bridge;"
-                "addr add 172.17.0.1/16 dev docker0;link set docker0 up;"
-                "link add vethA type veth peer name vethB;link set vethA master docker0;"
-                "link set vethA up;link set vethB up;link add virbr0 type bridge;"
-                "addr add 192.168.122.1/24 dev virbr0;link set virbr0 up;"
-                "tuntap add dev vnet0 mode tap;link set vnet0 master virbr0"},
+                "addr add 172.17.0.1/16 dev docker0;link add vethA type veth peer name vethB;"
+                "tuntap add dev vnet0 mode tap;addr add 192.168.122.2/24 dev vnet0"},
         // One default route over two cards.
         {"eth0 (ifb) via 192.168.1.1; eth1 (ifb) via 192.168.2.1; ",
          "Multiple network adapters found with multiple IP addressses.",
@@ -61,11 +58,9 @@ TEST(KernelSnapshot, CommonDesktopShapes) {
             std::istringstream commands(shape.commands);
             for (std::string command; std::getline(commands, command, ';');)
                 lab::ip(command);
-            test::FakeParams params;
+            test::FakeNet net;
             LinuxInterfaceSource interfaces;
-            test::FakeDhcp dhcp;
-            test::FakeZone zone;
-            GetNetParams gatherer{params, interfaces, dhcp, zone};
+            GetNetParams gatherer{net, interfaces, net, net};
             gatherer.GatherNetParams("Everything", false);
             const Snapshot& s = gatherer.snapshot();
             std::string seen;
