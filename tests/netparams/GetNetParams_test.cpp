@@ -85,12 +85,9 @@ TEST_F(Gather, ADesktopWithManyLinksInBothLayouts) {
 }
 
 TEST_F(Gather, EmptyAndLongValues) {
-    for (const std::vector<std::string>& none : {std::vector<std::string>{}, {"0.0.0.0"}}) {
-        net.params.dnsServers = none;
-        const Snapshot& s = run("KeyValues");
-        EXPECT_EQ(s.DnsServers,
-                  (std::array<std::string, 5>{"1", "Blank!", "Blank!", "Blank!", "Blank!"}));
-    }
+    net.params.dnsServers = {"0.0.0.0"};
+    EXPECT_EQ(run("KeyValues").DnsServers,
+              (std::array<std::string, 5>{"1", "Blank!", "Blank!", "Blank!", "Blank!"}));
     net.table.rows[1].description = "Café-Netzwerkkarte für Gäste";  // 28 characters
     const Snapshot& s = run("KeyValues");
     EXPECT_EQ(s.AdapterIPs[1][5], "Café-Netzwerkkarte f");  // never cut inside a character
@@ -100,12 +97,12 @@ TEST_F(Gather, EmptyAndLongValues) {
 
 TEST_F(Gather, IndicatorShowsTheAdapterOfTheLaterClass) {
     const std::pair<std::vector<std::pair<int, int>>, AdapterIndicator> cases[] = {
-        {{{kAdminUp, kOperConnected}, {kAdminDown, kOperNonOperational}},
-         {"e2 (Ethernet)-Enabled-Connected", true, false}},
-        {{{kAdminUp, kOperDisconnected}, {kAdminDown, kOperDisconnected}},
-         {"e2 (Ethernet)-Enabled-Disconnected", false, true}},
-        {{{kAdminDown, kOperDisconnected}, {kAdminTesting, kOperOperational}},
-         {"e3 (Ethernet)-Testing-Operational", false, true}},
+        // Testing counts as disabled; an adapter not up wins over a later disabled one.
+        {{{kAdminDown, kOperDisconnected},
+          {kAdminTesting, kOperOperational},
+          {kAdminUp, kOperDisconnected},
+          {kAdminDown, kOperNonOperational}},
+         {"e4 (Ethernet)-Enabled-Disconnected", false, true}},
         {{}, {"No adapters", false, true}}};
     for (const auto& [states, expected] : cases) {
         net.table.rows = {loopbackRow()};
