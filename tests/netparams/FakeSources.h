@@ -1,7 +1,6 @@
 #pragma once
 
 #include <map>
-#include <regex>
 
 #include "netparams/NetSources.h"
 #include "netparams/Timezone.h"
@@ -55,17 +54,14 @@ inline InterfaceRow loopbackRow() {
     return row;
 }
 
-/// The folder of the test data files, and one of them as it is; a golden one keeps an
-/// expected output with LF for CR LF.
+/// The folder of the test data files, and one of them as it is (expected outputs keep their
+/// CR LF line ends).
 inline std::string fixtures() {
     const std::string file = __FILE__;
     return file.substr(0, file.rfind('/')) + "/fixtures/";
 }
 inline std::string fixture(const std::string& name) {
     return system::readWholeFile(fixtures() + name, 1 << 20).bytes;
-}
-inline std::string golden(const std::string& name) {
-    return std::regex_replace(fixture(name), std::regex("\n"), "\r\n");
 }
 
 }  // namespace zelto::netparams::test

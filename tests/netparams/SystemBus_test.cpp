@@ -48,7 +48,6 @@ class FakeServices : public QDBusVirtualObject {
         auto object = [](const QString& p) {
             return QVariant::fromValue(QDBusObjectPath("/org/freedesktop/NetworkManager/" + p));
         };
-        auto text = [](const char* t) { return QVariant::fromValue(QDBusVariant(t)); };
         if (asked == "GetDeviceByIpIface" && name != "eth0")
             return name == "stuck0" ||
                    bus.send(m.createErrorReply("org.freedesktop.NetworkManager.UnknownDevice", ""));
@@ -60,9 +59,9 @@ class FakeServices : public QDBusVirtualObject {
             {"GetSettings", QVariant::fromValue(SettingsMap{
                                 {"ipv4", QVariantMap{{"method", first ? "auto" : "manual"}}}})},
             {"Dhcp4Config", object("DHCP4Config/7")},
-            {"Options", QVariantMap{{"dhcp_server_identifier", text("192.0.2.1")},
-                                    {"dhcp_lease_time", text("3600")},
-                                    {"expiry", text("1765000000")}}},
+            {"Options", QVariantMap{{"dhcp_server_identifier", "192.0.2.1"},
+                                    {"dhcp_lease_time", "3600"},
+                                    {"expiry", "1765000000"}}},
             {"Configuration", QVariant::fromValue(QList<QVariantMap>{
                                   {{"nameservers", QStringList{"192.0.2.1", "2001:db8::1"}}},
                                   {{"nameservers", QStringList{"198.51.100.53", "192.0.2.1"}}}})},
