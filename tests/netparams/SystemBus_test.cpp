@@ -82,8 +82,6 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     int argc = 0;
     QCoreApplication app(argc, nullptr);
     using Link = SystemBus::NetworkManagerLink;
-    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");  // no socket: the bus is not asked
-    EXPECT_EQ(SystemBus("/nonexistent").networkManagerLink("eth0").state, Link::Unreachable);
     // A private bus daemon stands in for the system bus.
     QProcess daemon;
     daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
@@ -108,9 +106,9 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
         serviceBus.registerService("org.freedesktop.NetworkManager") &&
         serviceBus.registerService("org.freedesktop.resolve1"));
 
-    const auto beforeExpiry = [] { return std::int64_t{1764990000}; };
-    const auto lease =
-        LinuxDhcpSource({"/nonexistent"}, &bus, beforeExpiry).lease(test::ethernetRow(2, "eth0"));
+    const auto lease = LinuxDhcpSource({}, &bus, [] {
+                           return std::int64_t{1764990000};
+                       }).lease(test::ethernetRow(2, "eth0"));
     EXPECT_EQ(lease ? lease->server + " " + std::to_string(lease->obtained) : "none",
               "192.0.2.1 1764996400");
     EXPECT_EQ(bus.networkManagerLink("eth1").state, Link::NotManaged);
@@ -124,7 +122,6 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(bus.networkManagerLink("stuck0").state, Link::Unreachable);
     EXPECT_EQ(bus.networkManagerLink("eth0").state, Link::Unreachable);
-    EXPECT_TRUE(bus.resolvedServers().empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
     serviceThread.quit();
     serviceThread.wait();

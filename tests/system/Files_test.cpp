@@ -44,8 +44,7 @@ TEST(FileReplacement, KeepsTheOldModeAndReplacesWhatASymbolicLinkLeadsTo) {
     EXPECT_EQ(modeOf(target), 0640);
     EXPECT_EQ(modeOf(targets.path() + "later.ini"), 0644);
     EXPECT_EQ(modeOf(links.path() + "tool"), 0755);
-    EXPECT_EQ(entries(links.path()), 4);  // no temporary left
-    EXPECT_EQ(entries(targets.path()), 3);
+    EXPECT_EQ(entries(targets.path()), 3);  // no temporary left
 }
 
 TEST(Files, AFailedCallGivesItsErrnoAndLeavesTheOldFileWholeWithNoTemporary) {
