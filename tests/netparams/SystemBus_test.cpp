@@ -97,14 +97,14 @@ TEST(SystemBus, AsksNetworkManagerAndResolvedWithATimeLimit) {
     qDBusRegisterMetaType<QList<QVariantMap>>();
     QThread serviceThread;
     FakeServices services;
-    services.moveToThread(&serviceThread);
-    serviceThread.start();
-    // Calls are delivered in the services' own thread, as the gather's calls block this one.
     QDBusConnection serviceBus = QDBusConnection::connectToBus(address, "services");
     EXPECT_TRUE(
         serviceBus.registerVirtualObject("/org/freedesktop", &services, QDBusConnection::SubPath) &&
         serviceBus.registerService("org.freedesktop.NetworkManager") &&
         serviceBus.registerService("org.freedesktop.resolve1"));
+    // Answered from a thread of their own, as the gather's calls block this one.
+    services.moveToThread(&serviceThread);
+    serviceThread.start();
 
     const auto lease = LinuxDhcpSource({}, &bus, [] {
                            return std::int64_t{1764990000};
