@@ -149,9 +149,6 @@ TEST(LeaseRecords, ServerTimesAndAddressOfEachClientsRecord) {
     const auto dhclient = [](const std::string& text, const char* link, bool anyLink) {
         return parseDhclientLeases(text, link, anyLink, kWritten);
     };
-    const auto networkd = [](const char* file) {
-        return parseNetworkdLease(fixture(file), kWritten);
-    };
     const auto dhcpcd = [](const char* file) { return parseDhcpcdLease(fixture(file), kWritten); };
     const std::string all = fixture("dhcp/dhclient.leases");
     const std::string eth1 = fixture("dhclient.eth1.leases");  // of one interface
@@ -165,8 +162,10 @@ TEST(LeaseRecords, ServerTimesAndAddressOfEachClientsRecord) {
          "172.16.5.1 1764999400 1765000000 172.16.5.9"},
         {dhclient(fixture("dhclient-damaged.leases"), "eth0", false), " 1765000000 0 "},
         // systemd-networkd (and NetworkManager's internal client): key=value or JSON.
-        {networkd("networkd-lease"), "192.168.122.1 1765000000 1765003600 192.168.122.57"},
-        {networkd("networkd-lease.json"), "192.168.122.1 1765000000 0 "},
+        {parseNetworkdLease(fixture("networkd-lease"), kWritten),
+         "192.168.122.1 1765000000 1765003600 192.168.122.57"},
+        {parseNetworkdLease(fixture("networkd-lease.json"), kWritten),
+         "192.168.122.1 1765000000 0 "},
         // dhcpcd: the raw message. Option 52 moves the server identifier into the file field;
         // an infinite lease never ends.
         {dhcpcd("dhcpcd/wlan0-HomeNet.lease"), "10.1.2.3 1765000000 2147483647 192.168.1.77"},
