@@ -38,7 +38,7 @@ std::string parsedMetrics(const std::string& file) {
 
 /// A whole expected output, kept in fixtures/ beside this file.
 std::string golden(const std::string& name) {
-    std::ifstream in(fs::path(__FILE__).parent_path() / "fixtures" / name);
+    std::ifstream in(ZELTO_DATA_DIR "/../tests/cli/fixtures/" + name);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
