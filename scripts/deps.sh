@@ -5,7 +5,7 @@ packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 l
           libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format clang-tidy
           clang libclang-rt-14-dev
           xvfb xauth imagemagick iproute2 iputils-ping netcat-openbsd util-linux libcap2-bin
-          dbus dbus-daemon fonts-dejavu-core systemd python3-prometheus-client)
+          dbus dbus-daemon fonts-dejavu-core python3-prometheus-client)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
