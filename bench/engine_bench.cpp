@@ -40,7 +40,6 @@
 #include "ui/EventPump.h"
 #if ZELTO_HAVE_LAB
 #include "lab/Lab.h"
-#include "lab/SysFiles.h"
 #endif
 
 namespace {

@@ -34,10 +34,12 @@ void put16(Bytes& v, std::size_t at, std::size_t x) {
 /// quotes), checksum filled in.
 Bytes icmpMessage(std::uint8_t type, std::uint8_t code, unsigned id, unsigned seq,
                   std::string_view payload) {
-    Bytes m{type, code, 0, 0, 0, 0, 0, 0};
+    Bytes m(8 + payload.size());
+    m[0] = type;
+    m[1] = code;
     put16(m, 4, id);
     put16(m, 6, seq);
-    m.insert(m.end(), payload.begin(), payload.end());
+    std::copy(payload.begin(), payload.end(), m.begin() + 8);
     put16(m, 2, icmp::checksum(m));
     return m;
 }
