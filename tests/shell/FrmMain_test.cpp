@@ -86,12 +86,13 @@ TEST_F(Main, InOfficeIsReadOnceOnTheFirstSwitchAndEverySwitchResetsTheRunDisplay
     ASSERT_FALSE(startEnds());
     c.Status[1].setText("failed. Click cross");
     c.Results1.setText("old");
+    c.TestStatus.setText("COMPLETED");
     c.Timer2.setEnabled(true);
     c.Test[1].setValue(false);
     c.OfficeOption.select(1);
     std::filesystem::remove(dir.path() + "InOffice.ini");
     c.OfficeOption.select(0);
-    EXPECT_EQ(c.Status[1].text(), "not run");
+    EXPECT_EQ(c.Status[1].text() + "|" + c.TestStatus.text(), "not run|Not run");
     EXPECT_EQ(c.Results1.text(), "");
     EXPECT_FALSE(c.Timer2.enabled());
     EXPECT_TRUE(c.Test[1].value());
