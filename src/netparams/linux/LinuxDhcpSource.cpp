@@ -10,6 +10,7 @@
 
 #include "netparams/linux/DhcpConfig.h"
 #include "netparams/linux/DhcpLeases.h"
+#include "netparams/linux/LinuxInterfaceSource.h"
 #include "netparams/linux/SystemBus.h"
 #include "system/linux/WholeFile.h"
 
@@ -73,18 +74,13 @@ std::int64_t systemNow() {
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-// Interface names come from the kernel but end up in paths: keep them inside their folder.
-bool safeName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-}
-
 }  // namespace
 
 LinuxDhcpSource::LinuxDhcpSource(DhcpPaths paths, SystemBus* bus, Clock now)
     : paths_(std::move(paths)), bus_(bus), now_(now != nullptr ? now : systemNow) {}
 
 std::optional<DhcpLease> LinuxDhcpSource::lease(const InterfaceRow& link) {
-    if (!safeName(link.name))
+    if (!safeInterfaceName(link.name))
         return std::nullopt;
     std::optional<bool> dhcp;
     bool busUnreachable = true;

@@ -41,12 +41,6 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
-// Interface names are set by users and udev; a name with "/" or ".." must not walk out of
-// sysfs.
-bool safeName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-}
-
 std::string devType(const std::string& dir) {
     std::string uevent;
     if (!readSmallFile(dir + "/uevent", uevent))
@@ -65,6 +59,10 @@ std::string devType(const std::string& dir) {
 }
 
 }  // namespace
+
+bool safeInterfaceName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
 
 LinuxInterfaceSource::LinuxInterfaceSource(std::string sysfsNet, system::SystemCalls& calls)
     : sysfsNet_(std::move(sysfsNet)), calls_(calls) {}
@@ -118,7 +116,7 @@ std::string interfaceKind(const std::string& sysfsNet, const std::string& name,
                           unsigned short arphrd, const std::string& linkKind) {
     if (arphrd == ARPHRD_LOOPBACK)
         return "Loopback";
-    if (!safeName(name))
+    if (!safeInterfaceName(name))
         return linkKind;
     const std::string dir = sysfsNet + "/" + name;
     std::string type = devType(dir);
@@ -144,7 +142,7 @@ std::string interfaceKind(const std::string& sysfsNet, const std::string& name,
 
 std::uint64_t interfaceSpeed(const std::string& sysfsNet, const std::string& name) {
     std::string text;
-    if (!safeName(name) || !readSmallFile(sysfsNet + "/" + name + "/speed", text))
+    if (!safeInterfaceName(name) || !readSmallFile(sysfsNet + "/" + name + "/speed", text))
         return 0;
     long long megabits = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), megabits);
@@ -178,7 +176,7 @@ LinkRole linkRole(const std::string& sysfsNet, const std::string& name, unsigned
     // route instead.
     if (linkKind == "veth" || linkKind == "bridge" || linkKind == "macvtap" || linkKind == "ipvtap")
         return LinkRole::Guest;
-    if (!safeName(name))
+    if (!safeInterfaceName(name))
         return LinkRole::Other;
     const std::string dir = sysfsNet + "/" + name;
     if (linkKind == "tun") {

@@ -45,6 +45,10 @@ std::string directLinkGateway(const std::string& linkName);
 /// that are down, Wi-Fi, virtual links).
 std::uint64_t interfaceSpeed(const std::string& sysfsNet, const std::string& name);
 
+/// Whether an interface name may go into a path: names are set by users and udev, and one that
+/// is "." or ".." or holds a "/" would walk out of its folder.
+bool safeInterfaceName(const std::string& name);
+
 /// Dotted text of an IPv4 address in network byte order, and of a prefix length as a mask.
 std::string dottedAddress(std::uint32_t networkOrder);
 std::string prefixMask(int prefixLength);
