@@ -223,16 +223,17 @@ InterfaceRow interfaceRow(const std::string& sysfsNet, const LinkRecord& link) {
     row.adminStatus = (link.flags & IFF_UP) != 0 ? kAdminUp : kAdminDown;
     row.operStatus = operStatusOf(link.operState, link.flags);
     // The kernel counts multicast among received packets; it keeps no sent multicast count.
-    row.inOctets = link.rxBytes;
-    row.inUcastPkts = link.rxPackets - std::min(link.multicast, link.rxPackets);
-    row.inNUcastPkts = link.multicast;
-    row.inDiscards = link.rxDropped;
-    row.inErrors = link.rxErrors;
-    row.inUnknownProtos = link.rxNoHandler;
-    row.outOctets = link.txBytes;
-    row.outUcastPkts = link.txPackets;
-    row.outDiscards = link.txDropped;
-    row.outErrors = link.txErrors;
+    const rtnl_link_stats64& stats = link.stats;
+    row.inOctets = stats.rx_bytes;
+    row.inUcastPkts = stats.rx_packets - std::min(stats.multicast, stats.rx_packets);
+    row.inNUcastPkts = stats.multicast;
+    row.inDiscards = stats.rx_dropped;
+    row.inErrors = stats.rx_errors;
+    row.inUnknownProtos = stats.rx_nohandler;
+    row.outOctets = stats.tx_bytes;
+    row.outUcastPkts = stats.tx_packets;
+    row.outDiscards = stats.tx_dropped;
+    row.outErrors = stats.tx_errors;
     row.role = linkRole(sysfsNet, link.name, link.arphrd, link.kind);
     return row;
 }

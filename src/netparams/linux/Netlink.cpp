@@ -263,23 +263,11 @@ bool parseLink(const NetlinkMessage& message, LinkRecord& out) {
                 if (!data.empty())
                     out.operState = static_cast<std::uint8_t>(data[0]);
                 break;
-            case IFLA_STATS64: {
-                // Older kernels send a shorter structure; missing counters
-                // stay 0.
-                rtnl_link_stats64 stats{};
-                std::memcpy(&stats, data.data(), std::min(data.size(), sizeof stats));
-                out.rxPackets = stats.rx_packets;
-                out.txPackets = stats.tx_packets;
-                out.rxBytes = stats.rx_bytes;
-                out.txBytes = stats.tx_bytes;
-                out.rxErrors = stats.rx_errors;
-                out.txErrors = stats.tx_errors;
-                out.rxDropped = stats.rx_dropped;
-                out.txDropped = stats.tx_dropped;
-                out.multicast = stats.multicast;
-                out.rxNoHandler = stats.rx_nohandler;
+            case IFLA_STATS64:
+                // Older kernels send a shorter structure.
+                out.stats = {};
+                std::memcpy(&out.stats, data.data(), std::min(data.size(), sizeof out.stats));
                 break;
-            }
             case IFLA_LINKINFO:
                 forEachAttribute(data, [&out](std::uint16_t inner, std::string_view value) {
                     if (inner == IFLA_INFO_KIND)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <linux/if_link.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 
@@ -33,9 +34,8 @@ struct LinkRecord {
     std::uint8_t operState = 0;
     /// IFLA_INFO_KIND of a virtual link ("veth", "bridge"), else empty.
     std::string kind;
-    std::uint64_t rxPackets = 0, txPackets = 0, rxBytes = 0, txBytes = 0;
-    std::uint64_t rxErrors = 0, txErrors = 0, rxDropped = 0, txDropped = 0;
-    std::uint64_t multicast = 0, rxNoHandler = 0;
+    /// IFLA_STATS64 as the kernel sent it; counters an older kernel does not send stay 0.
+    rtnl_link_stats64 stats{};
 };
 
 /// One IPv4 address of an RTM_GETADDR dump.
