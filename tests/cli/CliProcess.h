@@ -1,9 +1,8 @@
 #pragma once
 
 // Runs the built zelto-cli as a child process, with its standard output and standard error
-// kept apart (the lab's runner interleaves them), and loopback ports for real probes.
+// kept apart (the lab's runner interleaves them).
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -60,33 +59,5 @@ inline CliResult runCli(const std::vector<std::string>& args, const CliRunOption
     const int code = child.wait();
     return {code, readBack(out), readBack(err)};
 }
-
-/// A TCP socket on 127.0.0.1 with a port of the kernel's choosing: listening, so connects
-/// succeed; or only bound, so connects are refused and nobody else takes the port meanwhile.
-class LoopbackPort {
-  public:
-    enum class Kind { Listening, Refusing };
-
-    explicit LoopbackPort(Kind kind) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof a;
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length) != 0 ||
-            (kind == Kind::Listening && ::listen(fd_, 16) != 0))
-            throw std::runtime_error("cannot make a loopback port");
-        port_ = ntohs(a.sin_port);
-    }
-    ~LoopbackPort() { ::close(fd_); }
-    LoopbackPort(const LoopbackPort&) = delete;
-    LoopbackPort& operator=(const LoopbackPort&) = delete;
-
-    int port() const { return port_; }
-
-  private:
-    int fd_;
-    int port_ = 0;
-};
 
 }  // namespace zelto::test

@@ -3,6 +3,7 @@
 // Every body that sends a packet runs inside network namespaces of its own (tests/lab), on
 // loopback, beside a peer that plays the gateway, or with answers forged by a raw socket.
 
+#include <arpa/inet.h>
 #include <netinet/ip_icmp.h>
 
 #include <cstring>
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/CliProcess.h"
 #include "lab/Lab.h"
 #include "probes/ProbeLines.h"
 #include "probes/SplitPort.h"
@@ -57,6 +57,18 @@ Bytes ipPacket(in_addr_t src, in_addr_t dst, std::span<const std::uint8_t> icmp,
     std::memcpy(&p[16], &dst, 4);
     p.insert(p.end(), icmp.begin(), icmp.end());
     return p;
+}
+
+/// Makes `socket` listen on a loopback port the kernel picks, so connects there succeed; the port.
+int listenOnLoopback(const system::Fd& socket) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    ::bind(socket.get(), reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(socket.get(), 16);
+    ::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&a), &length);
+    return ntohs(a.sin_port);
 }
 
 std::string text(const Bytes& b) {
@@ -292,7 +304,7 @@ TEST(ProbesLab, EndAsTheNetworkSaysEachWithItsOwnAnswerAndAStopEndsThemAtOnce) {
                 lab.peer().ip("addr add 10.210.0." + std::to_string(n) + "/32 dev lo");
             lab::overlayFile("/etc/nsswitch.conf", "hosts: files dns\n");
             lab::overlayFile("/etc/resolv.conf", "nameserver 10.201.0.53\noptions timeout:5\n");
-            const test::LoopbackPort listener(test::LoopbackPort::Kind::Listening);
+            const system::Fd listener{::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)};
             // Made before the services, so that their loop thread is gone before these are.
             std::vector<PingResult> results(49);
             std::latch answered(48), stopped(3), pinged(1), connected(1);
@@ -302,7 +314,8 @@ TEST(ProbesLab, EndAsTheNetworkSaysEachWithItsOwnAnswerAndAStopEndsThemAtOnce) {
             };
             std::stop_source stop;
             LinuxNetworkServices net({.connectLimit = 300ms, .reportNoSocket = {}});
-            EXPECT_EQ(net.connect("127.0.0.1", listener.port(), {}), ConnectResult::Connected);
+            EXPECT_EQ(net.connect("127.0.0.1", listenOnLoopback(listener), {}),
+                      ConnectResult::Connected);
             const std::size_t fds = lab::countEntries("/proc/self/fd");
             const std::size_t threads = lab::countEntries("/proc/self/task");
             using ms = std::chrono::milliseconds;
